@@ -1,0 +1,207 @@
+// sprite_font.h - a bitmap sprite-font engine.
+//
+// A packed font is one block of bytes: the 16-byte magic "*Sprite3DFont*\r\n",
+// a little-endian int32 atlas length, a PNG atlas of that many bytes, then
+// 17-byte glyph records (code u8, then offsetX, offsetY, advance, lineHeight,
+// srcX, srcY, srcWidth, srcHeight as int16) ended by a 0 byte.
+//
+// What it does
+//   - keeps loaded fonts in a registry under small ids (0..65535) or handles;
+//   - seven style parameters per font (transparency, size, rotation, arc,
+//     horizontal and vertical anchoring, length limit);
+//   - measures one line of text under rotation and arc;
+//   - draws one line of text glyph by glyph through the font's one 3D sprite:
+//     straight, cut at a length, rotated, bent along an arc, scaled, faded.
+//
+// What it deliberately does not do
+//   - no multi-byte decoding: every byte of a text is a glyph slot index;
+//     a line feed is just slot 10, so a text is always one line;
+//   - no kerning, no line breaking, no unloading of fonts;
+//   - no window, event or frame handling: it reaches the screen only through
+//     the SpritePlatform interface below, installed with SetSpritePlatform.
+//
+// Numbers
+//   Every working value is a 32-bit float and every sum, product and quotient
+//   is rounded to float as written (build with -ffp-contract=off, never
+//   fast-math). Sine and cosine are taken in double of the stored float angle
+//   and rounded to float. Degrees become radians by a double product with
+//   0.017453292519943295 rounded to float. Every conversion to an integer
+//   rounds half to even, saturates to the int32 range and takes NaN to 0.
+//   A style parameter counts as zero only when its bits are those of +0.0.
+//
+// Memory
+//   The registry owns every font until the process ends; a font never moves,
+//   so its handle stays valid. Drawing and measuring allocate nothing.
+//   A font's data block is read only during LoadSpriteFont.
+//
+// Threads: one. Nothing here takes a lock.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+// A font id is either a small id (0..65535, a slot of the font table) or a
+// handle (the address of a SpriteFont, as LoadSpriteFont returns it; always
+// has a bit set above the lowest 16).
+using FontId = std::uintptr_t;
+
+// As the id of LoadSpriteFont: give the new font no table slot.
+inline constexpr FontId AutoId = ~FontId{0};
+
+// Handles of the platform's sprites and 3D sprites; 0 is "none".
+using SpriteHandle = std::int32_t;
+
+// Handle request that lets the platform choose the handle.
+inline constexpr std::int32_t AutoHandle = -1;
+
+// Flags of SpritePlatform::CreateSprite.
+inline constexpr std::int32_t SpriteFlag3D = 4;     // usable as a 3D sprite's texture
+inline constexpr std::int32_t SpriteFlagAlpha = 8;  // keep per-pixel alpha (needs SpriteFlag3D)
+
+// Size passed to SpritePlatform::CreateSprite when the image's end is not
+// known: the decoder must find it from the image stream itself.
+inline constexpr std::size_t UnknownSize = ~std::size_t{0};
+
+enum StyleKind : std::int32_t {
+    StyleTransparency = 0,  // integer opacity 0..255 (not clamped), default 255
+    StyleSize = 1,          // scale factor, default 1.0
+    StyleRotation = 2,      // degrees, direction of writing at the start, default 0
+    StyleArc = 3,           // degrees, turn of the direction per glyph, default 0
+    StyleAlignX = 4,        // factor of the measured width to move left, default 0
+    StyleAlignY = 5,        // factor of the measured height to move up, default 0
+    StyleMaxLength = 6,     // pixels; cuts a straight text; 0 is no limit, default 0
+};
+
+// One character code's glyph, in atlas pixels at size 1.0. Written once by
+// the load; read by measuring and drawing. A slot without a glyph is all 0.
+struct GlyphSlot {
+    std::int32_t present;     // 1 when the packed font had a record for the code
+    std::int32_t offsetX;     // pen to the quad's left edge
+    std::int32_t offsetY;     // given y to the quad's top edge (negative is up)
+    std::int32_t advance;     // pen movement; share of the measured extent and of the arc
+    std::int32_t lineHeight;  // extent across the writing; divisor of the drawn arc's turn
+    std::int32_t srcX;        // the glyph's rectangle in the atlas, top-left corner...
+    std::int32_t srcY;
+    std::int32_t srcWidth;    // ...and size; the quad is this large at size 1.0
+    std::int32_t srcHeight;
+};
+
+// One loaded font. The load writes every field; afterwards only the seven
+// style fields change, through SetSpriteFontStyle. Callers may read all of it
+// through GetSpriteFont but should change styles only through the setter.
+struct SpriteFont {
+    SpriteHandle sprite;        // atlas sprite; 0 when the atlas did not decode
+    SpriteHandle sprite3D;      // the quad every glyph is shown through; 0 when none
+    GlyphSlot glyphs[256];      // indexed by character code; slot 0 never has a glyph
+    std::int32_t StyleTransparency;
+    float StyleSize;
+    float StyleRotation;
+    float StyleArc;
+    float StyleAlignX;
+    float StyleAlignY;
+    float StyleMaxLength;
+};
+
+static_assert(std::is_standard_layout_v<GlyphSlot> && sizeof(GlyphSlot) == 36);
+static_assert(offsetof(GlyphSlot, present) == 0 && offsetof(GlyphSlot, srcHeight) == 32);
+static_assert(std::is_standard_layout_v<SpriteFont>);
+static_assert(offsetof(SpriteFont, glyphs) == 8);
+static_assert(offsetof(SpriteFont, StyleTransparency) == 8 + 256 * sizeof(GlyphSlot));
+static_assert(offsetof(SpriteFont, StyleMaxLength) == offsetof(SpriteFont, StyleTransparency) + 24);
+
+// The platform's sprite operations, as the engine uses them. One backend
+// implements it (the SDL2 platform, the offscreen screen, the tests' recording
+// fake); the engine never sees SDL or libpng. Every call must tolerate
+// handles that name nothing by doing nothing (or returning 0 / false).
+class SpritePlatform {
+public:
+    virtual ~SpritePlatform() = default;
+
+    // Decodes the image at data (size bytes, or UnknownSize: the decoder
+    // finds the end from the stream) into a texture of exactly its size.
+    // Returns the sprite's handle, or 0 when nothing accepts the data.
+    virtual SpriteHandle CreateSprite(std::int32_t request, const void* data, std::size_t size,
+                                      std::int32_t flags) = 0;
+    // A 3D sprite textured with the sprite: corners top-left, top-right,
+    // bottom-left, bottom-right with u,v (0,0) (1,0) (0,1) (1,1); display size
+    // = texture size; rotation 0. Returns 0 when the sprite has no SpriteFlag3D.
+    virtual SpriteHandle CreateSprite3D(std::int32_t request, SpriteHandle sprite) = 0;
+
+    // Width and height of the 3D sprite's texture; false for an unknown handle.
+    virtual bool Sprite3DTextureSize(SpriteHandle sprite3D, std::int32_t* width,
+                                     std::int32_t* height) = 0;
+    // u, v of the four corners, in the order top-left, top-right, bottom-left,
+    // bottom-right: {u0, v0, u1, v1, u2, v2, u3, v3}.
+    virtual void SetSprite3DTexCoords(SpriteHandle sprite3D, const float uv[8]) = 0;
+    // The quad becomes width x height screen pixels from the next display on.
+    virtual void ZoomSprite3D(SpriteHandle sprite3D, std::int32_t width, std::int32_t height) = 0;
+    // Mode 0 sets the rotation (degrees, clockwise, about the quad's centre).
+    virtual void RotateSprite3D(SpriteHandle sprite3D, float degrees, std::int32_t mode) = 0;
+    // Draws the quad with its top-left corner (before turning) on (x, y), its
+    // texels' alpha times transparency / 255 (clamped), blended over the screen.
+    virtual void DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, std::int32_t y,
+                                 std::int32_t transparency) = 0;
+};
+
+// Installs the platform that loads and drawing go through; nullptr (the
+// default) means "no screen yet": loads still read the glyph records and
+// leave both handles 0, and drawing draws nothing. Not owned.
+void SetSpritePlatform(SpritePlatform* platform) noexcept;
+SpritePlatform* GetSpritePlatform() noexcept;
+
+// Sets up the font table (65536 empty slots) and the font list. Call once,
+// before any other operation; a second call changes nothing. Until it has run
+// every operation does nothing and returns 0 / nullptr.
+void InitSpriteFonts() noexcept;
+
+// Loads a packed font from memory and returns its handle (>= 65536).
+// id: AutoId (no table slot) or a small id, whose slot then names the new
+// font (an earlier font there stays alive under its handle). Any other id,
+// or running out of memory, loads nothing and returns 0.
+// The magic is not checked. An atlas that does not decode gives sprite and
+// sprite3D 0; the glyph records are read all the same. The sized form never
+// reads outside [data, data + size): a negative or overlong atlas length, a
+// record cut short or a missing terminator end the glyph list, keeping the
+// complete records before. The unsized form is for constant data the program
+// carries and trusts; it reads up to the terminator. A null data loads a font
+// with no atlas and no glyphs.
+FontId LoadSpriteFont(FontId id, const void* data) noexcept;
+FontId LoadSpriteFont(FontId id, const void* data, std::size_t size) noexcept;
+
+// The font that id names, or nullptr: for an empty table slot, and for any
+// value >= 65536 that no load returned (such a value is never dereferenced).
+SpriteFont* GetSpriteFont(FontId id) noexcept;
+
+// kind 0 stores value rounded half to even (saturated, NaN gives 0); kinds
+// 1..6 store value unchanged; any other kind, or an id naming no font,
+// changes nothing. Returns 0 always.
+std::int32_t SetSpriteFontStyle(FontId id, std::int32_t kind, float value) noexcept;
+
+// Horizontal and vertical extent of text, in whole pixels, under the font's
+// rotation and arc. size -1.0 (or NaN) means the font's StyleSize. The first
+// character's lineHeight seeds the extent across the writing; each glyph's
+// advance adds along it. Characters without a glyph are skipped. Results may
+// be negative. A null text or an id naming no font gives 0.
+std::int32_t SpriteFontTextWidth(FontId id, const char* text, float size) noexcept;
+std::int32_t SpriteFontTextHeight(FontId id, const char* text, float size) noexcept;
+
+// Draws one line of text with its start point at (x, y), anchored by the
+// font's StyleAlignX/Y against its measured extent. transparency and size
+// -1.0 (or NaN) mean the font's StyleTransparency and StyleSize. With rotation
+// and arc both +0.0 the text runs straight and StyleMaxLength cuts it (a cut
+// glyph keeps its scale: its texture rectangle is round(cutWidth / size)
+// texels wide); otherwise every glyph turns with the baseline, which bends by
+// the arc for every lineHeight pixels travelled (a glyph of lineHeight 0 does
+// not bend it). A font without a 3D sprite draws nothing. Returns 0 always.
+// Costs one rotate per straight call, then 3 platform calls per glyph
+// (texture rectangle, zoom, display), 4 when rotated (plus rotate).
+std::int32_t DrawSpriteFontText(FontId id, std::int32_t x, std::int32_t y, const char* text,
+                                float transparency, float size) noexcept;
+
+// Points the 3D sprite at a rectangle of its texture, in texels: corner u, v
+// become x / W, (x + width) / W, y / H, (y + height) / H of the texture's
+// W x H. Nothing else changes; sizes of zero or less are stored as given.
+// An unknown handle changes nothing. Returns 0 always.
+std::int32_t SetSprite3DSourceRect(SpriteHandle sprite3D, std::int32_t x, std::int32_t y,
+                                   std::int32_t width, std::int32_t height) noexcept;
