@@ -1,0 +1,49 @@
+// Assembles packed font blocks in memory for tests: magic, atlas length,
+// atlas bytes, 17-byte records, terminator, with knobs to break each part.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+#include "sprite_font.h"
+
+namespace test_support {
+
+// A valid 2 x 2 RGBA PNG: red, half-transparent green / transparent blue, white.
+const std::vector<unsigned char>& TinyPng();
+// The tiny PNG with one IDAT byte flipped: a wrong CRC.
+std::vector<unsigned char> BrokenPng();
+
+struct Record {
+    unsigned char code;
+    std::int16_t offsetX, offsetY, advance, lineHeight, srcX, srcY, srcWidth, srcHeight;
+};
+
+// A glyph of 64 x 64 texels in the grid cell of its code, as the demo font lays them out.
+Record CellGlyph(unsigned char code, std::int16_t offsetX = -2, std::int16_t advance = 20,
+                 std::int16_t lineHeight = 44);
+
+class PackedFontBuilder {
+public:
+    PackedFontBuilder& Atlas(std::vector<unsigned char> bytes);
+    PackedFontBuilder& AtlasLength(std::int32_t length);  // overrides the true length
+    PackedFontBuilder& Magic(const char (&magic)[17]);
+    PackedFontBuilder& Add(const Record& record);
+    PackedFontBuilder& Add(std::initializer_list<Record> records);
+    PackedFontBuilder& RawRecordBytes(std::vector<unsigned char> bytes);  // appended after the records
+    PackedFontBuilder& NoTerminator();
+    std::vector<unsigned char> Build() const;
+
+private:
+    std::vector<unsigned char> magic_ = StandardMagic();
+    static std::vector<unsigned char> StandardMagic();
+    std::vector<unsigned char> atlas_ = TinyPng();
+    bool lengthOverride_ = false;
+    std::int32_t length_ = 0;
+    std::vector<Record> records_;
+    std::vector<unsigned char> raw_;
+    bool terminator_ = true;
+};
+
+}  // namespace test_support
