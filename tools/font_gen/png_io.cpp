@@ -1,0 +1,89 @@
+#include "png_io.h"
+
+#include <png.h>
+#include <zlib.h>
+
+#include <csetjmp>
+#include <cstring>
+
+namespace font_gen {
+namespace {
+
+void AppendToVector(png_structp png, png_bytep data, png_size_t length) {
+    auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+
+void NoFlush(png_structp) {}
+
+bool EncodeOnce(std::span<const std::uint8_t> pixels, int width, int height, int channels,
+                int filters, int strategy, std::vector<std::uint8_t>* out) {
+    // Everything with a destructor exists before setjmp: a longjmp skips them.
+    std::vector<png_bytep> rows(static_cast<std::size_t>(height));
+    const std::size_t stride = static_cast<std::size_t>(width) * static_cast<std::size_t>(channels);
+    for (std::size_t y = 0; y < rows.size(); ++y)
+        rows[y] = const_cast<png_bytep>(pixels.data() + y * stride);
+    out->clear();
+
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (png == nullptr) return false;
+    png_infop info = png_create_info_struct(png);
+    if (info == nullptr || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, out, AppendToVector, NoFlush);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, filters);
+    png_set_compression_level(png, 9);
+    png_set_compression_mem_level(png, 9);
+    png_set_compression_strategy(png, strategy);
+    png_write_info(png, info);
+    png_write_image(png, rows.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodePng(std::span<const std::uint8_t> pixels, int width, int height,
+                                    int channels) {
+    if (width <= 0 || height <= 0 || (channels != 3 && channels != 4) ||
+        pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
+                             static_cast<std::size_t>(channels))
+        return {};
+    constexpr int kFilters[] = {PNG_FILTER_NONE, PNG_FILTER_SUB,   PNG_FILTER_UP,
+                                PNG_FILTER_AVG,  PNG_FILTER_PAETH, PNG_ALL_FILTERS};
+    constexpr int kStrategies[] = {Z_DEFAULT_STRATEGY, Z_FILTERED};
+    std::vector<std::uint8_t> best;
+    std::vector<std::uint8_t> candidate;
+    for (int strategy : kStrategies)
+        for (int filters : kFilters) {
+            if (!EncodeOnce(pixels, width, height, channels, filters, strategy, &candidate)) continue;
+            if (best.empty() || candidate.size() < best.size()) best.swap(candidate);
+        }
+    return best;
+}
+
+std::optional<Image> DecodePng(std::span<const std::uint8_t> png) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, png.data(), png.size())) return std::nullopt;
+    image.format = PNG_FORMAT_RGBA;
+    Image out;
+    out.width = static_cast<int>(image.width);
+    out.height = static_cast<int>(image.height);
+    out.rgba.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, out.rgba.data(), 0, nullptr)) {
+        png_image_free(&image);
+        return std::nullopt;
+    }
+    return out;
+}
+
+}  // namespace font_gen

@@ -1,0 +1,28 @@
+// PNG encoding and decoding through libpng, for the atlas and the specimen.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace font_gen {
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgba;  // straight alpha, row-major, top row first
+};
+
+// 8-bit RGBA (channels 4) or RGB (channels 3), not interlaced, with only the
+// IHDR, IDAT and IEND chunks. Every row filter and both zlib strategies are
+// tried at level 9 and the smallest stream is kept; ties keep the earlier,
+// so the same pixels always give the same bytes. Empty on failure.
+std::vector<std::uint8_t> EncodePng(std::span<const std::uint8_t> pixels, int width, int height,
+                                    int channels);
+
+// Decodes any PNG libpng reads into 8-bit RGBA; nothing when it does not.
+std::optional<Image> DecodePng(std::span<const std::uint8_t> png);
+
+}  // namespace font_gen
