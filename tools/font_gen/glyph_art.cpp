@@ -14,6 +14,7 @@ namespace font_gen {
 namespace {
 
 constexpr double k26Dot6 = 64.0;
+constexpr FT_Pos kEmbolden = 36;  // in 1/64 pixel, spread over both sides of a stroke
 
 class FreeTypeFace final : public TypeFace {
 public:
@@ -45,6 +46,9 @@ public:
             FT_Matrix stretch{static_cast<FT_Fixed>(std::lround(xScale * 65536.0)), 0, 0, 0x10000};
             FT_Outline_Transform(outline, &stretch);
         }
+        // At 40 pixels the face's hairlines are thin; a slight weight keeps
+        // the fill's colour visible and survives drawing at half size.
+        FT_Outline_Embolden(outline, kEmbolden);
         FT_BBox box;
         FT_Outline_Get_BBox(outline, &box);
         // FreeType's bitmap origin is its bottom-left corner, y up.
@@ -83,8 +87,8 @@ struct Rgb {
 // line shares it; deep blue at the cap height to plum at the baseline.
 constexpr int kGradientTop = 12;
 constexpr int kGradientBottom = 44;
-constexpr Rgb kFillTop{0.10, 0.22, 0.62};
-constexpr Rgb kFillBottom{0.50, 0.06, 0.42};
+constexpr Rgb kFillTop{0.12, 0.30, 0.78};
+constexpr Rgb kFillBottom{0.62, 0.08, 0.40};
 
 // Shadow: the ink moved to the lower right, blurred, dark and half opaque.
 constexpr int kShadowDx = 2;
