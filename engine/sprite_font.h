@@ -205,3 +205,41 @@ std::int32_t DrawSpriteFontText(FontId id, std::int32_t x, std::int32_t y, const
 // An unknown handle changes nothing. Returns 0 always.
 std::int32_t SetSprite3DSourceRect(SpriteHandle sprite3D, std::int32_t x, std::int32_t y,
                                    std::int32_t width, std::int32_t height) noexcept;
+
+// ---------------------------------------------------------------------------
+// UTF-8 text with a font made for a single-byte code page.
+//
+// The engine itself never decodes: every byte is a glyph slot. These helpers
+// turn UTF-8 into the font's single-byte codes first. A character the code
+// page lacks, and every byte of a malformed sequence, is dropped, just as a
+// glyph without a record is skipped.
+
+enum CodePage : std::int32_t {
+    CodePageWindows1252 = 1252,  // Western European (Windows); the demonstration's
+    CodePageLatin1 = 28591,      // ISO 8859-1
+    CodePageLatin9 = 28605,      // ISO 8859-15 (Latin-1 with the euro sign, Š, Ž, Œ, Ÿ)
+};
+
+// The Unicode character of a byte in the code page, or -1 where the byte
+// has none (or the code page is unknown). Byte 0 maps to U+0000.
+std::int32_t CodePageToUnicode(std::int32_t codePage, unsigned char byte) noexcept;
+// The byte of a Unicode character in the code page, or -1 where it has none.
+std::int32_t UnicodeToCodePage(std::int32_t codePage, std::int32_t character) noexcept;
+
+// Converts NUL-terminated UTF-8 into out (at most outSize - 1 bytes and a
+// NUL; nothing is written when outSize is 0). Returns the length the whole
+// conversion has, so a result >= outSize means out was too small. A null
+// utf8 converts as an empty text.
+std::size_t ConvertUtf8ToCodePage(const char* utf8, std::int32_t codePage, char* out,
+                                  std::size_t outSize) noexcept;
+
+// Measuring and drawing UTF-8: the text is converted, then measured or
+// drawn as above. Texts up to 1023 converted bytes use no heap; a longer one
+// grows one buffer kept for later calls (so a steady frame allocates nothing).
+std::int32_t SpriteFontTextWidthUtf8(FontId id, const char* utf8, float size,
+                                     std::int32_t codePage = CodePageWindows1252) noexcept;
+std::int32_t SpriteFontTextHeightUtf8(FontId id, const char* utf8, float size,
+                                      std::int32_t codePage = CodePageWindows1252) noexcept;
+std::int32_t DrawSpriteFontTextUtf8(FontId id, std::int32_t x, std::int32_t y, const char* utf8,
+                                    float transparency, float size,
+                                    std::int32_t codePage = CodePageWindows1252) noexcept;
