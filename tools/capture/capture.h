@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+
+// The demonstration on the offscreen screen: the same start-up (font 1 from
+// the embedded font, bilinear 3D sprites) and the same frame function as the
+// window program, with the back buffer read back instead of shown.
+class Capturer {
+public:
+    // Null, with a message in *error, when the offscreen screen cannot open
+    // or the font does not load. One per process.
+    static std::unique_ptr<Capturer> Open(std::string* error);
+    ~Capturer();
+    Capturer(const Capturer&) = delete;
+    Capturer& operator=(const Capturer&) = delete;
+
+    // Draws frame t (t = 1 is the first frame) and returns its pixels, 0xAARRGGBB.
+    const std::vector<std::uint32_t>& Render(float t);
+    // Frame t as an 800 x 600 RGB PNG; empty when encoding fails.
+    std::vector<std::uint8_t> RenderPng(float t);
+
+    Screen& screen() { return *screen_; }
+
+private:
+    Capturer() = default;
+    std::unique_ptr<Platform> platform_;
+    std::unique_ptr<Screen> screen_;
+    std::vector<std::uint32_t> pixels_;
+};
+
+// Writes bytes to path through a temporary file, so a failed write leaves
+// no half-written picture behind.
+bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string* error);
