@@ -13,10 +13,13 @@
 namespace font_gen {
 namespace {
 
+// Blanks carry a positive advance but are spaces in the demonstration font:
+// their cells stay empty whatever the face has for them.
 bool IsBlank(std::uint8_t code) {
     return std::find(kBlankCodes.begin(), kBlankCodes.end(), code) != kBlankCodes.end();
 }
 
+// Records of advance 0 draw nothing visible and do not move the pen.
 bool HasArtwork(const MetricRecord& m) { return m.advance > 0 && !IsBlank(m.code); }
 
 // The face's own advance matches the table for most glyphs; where it does
@@ -32,6 +35,7 @@ double StretchFor(const MetricRecord& m, const FaceMetrics& face) {
 bool ReportFit(const std::string& facePath, std::FILE* out, std::string* error) {
     auto face = TypeFace::Open(facePath, error);
     if (!face) return false;
+    // One line per drawn glyph; a star marks the glyphs that get stretched.
     std::fprintf(out, "code  U+      table-ox+1 face-left  table-adv face-adv  ink-w   stretch\n");
     for (const MetricRecord& m : kMetrics) {
         if (!HasArtwork(m)) continue;
@@ -52,11 +56,13 @@ bool ReportFit(const std::string& facePath, std::FILE* out, std::string* error) 
 bool BuildDemoFont(const std::string& facePath, std::vector<std::uint8_t>* block, std::string* error) {
     auto face = TypeFace::Open(facePath, error);
     if (!face) return false;
+    // All zero: every texel nobody draws is transparent, and compresses to nothing.
     std::vector<std::uint8_t> atlas(static_cast<std::size_t>(kAtlasSize) * kAtlasSize * 4, 0);
     CellCoverage ink;
     for (const MetricRecord& m : kMetrics) {
         if (!HasArtwork(m)) continue;
         const char32_t ch = Cp1252ToUnicode(m.code);
+        // A face without one of the table's glyphs cannot make this font.
         const auto fm = face->Measure(ch);
         if (!fm || !face->Rasterise(ch, StretchFor(m, *fm), &ink)) {
             *error = "the typeface has no outline for code " + std::to_string(m.code);
@@ -65,6 +71,8 @@ bool BuildDemoFont(const std::string& facePath, std::vector<std::uint8_t>* block
         const int cellX = kCellSize * (m.code % kGridSize);
         const int cellY = kCellSize * (m.code / kGridSize);
         PaintCell(ink, atlas.data(), cellX, cellY);
+        // The metrics assume the box; a glyph outside it would overlap its
+        // neighbours' cells when drawn, so report them all and write nothing.
         const CellBounds b = MeasureCell(atlas.data(), cellX, cellY);
         if (b.left < kBoxLeft || b.right > kBoxRight || b.top < kBoxTop || b.bottom > kBoxBottom) {
             *error += "the artwork of code " + std::to_string(m.code) + " leaves its box: columns " +
@@ -78,6 +86,7 @@ bool BuildDemoFont(const std::string& facePath, std::vector<std::uint8_t>* block
         *error = "libpng could not encode the atlas";
         return false;
     }
+    // Ascending code order, as the metric table lists them.
     const auto glyphs = DemoFontGlyphs();
     *block = PackFont(png, glyphs);
     return true;

@@ -13,9 +13,12 @@
 namespace font_gen {
 namespace {
 
+// FreeType measures outlines in 26.6 fixed point: 64 units to the pixel.
 constexpr double k26Dot6 = 64.0;
 constexpr FT_Pos kEmbolden = 36;  // in 1/64 pixel, spread over both sides of a stroke
 
+// One library per face: the generator opens one face per run, and the pair
+// then lives and dies together.
 class FreeTypeFace final : public TypeFace {
 public:
     FreeTypeFace(FT_Library library, FT_Face face) : library_(library), face_(face) {}
@@ -42,6 +45,7 @@ public:
         coverage->fill(0);
         if (!Load(ch)) return false;
         FT_Outline* outline = &face_->glyph->outline;
+        // Stretched about x = 0; the translation below puts the left edge back.
         if (xScale != 1.0) {
             FT_Matrix stretch{static_cast<FT_Fixed>(std::lround(xScale * 65536.0)), 0, 0, 0x10000};
             FT_Outline_Transform(outline, &stretch);
@@ -56,6 +60,8 @@ public:
         const FT_Pos dy = (kCellSize - kBaselineRow) * 64;
         FT_Outline_Translate(outline, dx, dy);
 
+        // Rendered straight into the cell. Ink beyond it would be clipped
+        // unseen, but it would cross the box, which is checked after painting.
         FT_Bitmap bitmap;
         FT_Bitmap_Init(&bitmap);
         bitmap.rows = kCellSize;
@@ -68,6 +74,8 @@ public:
     }
 
 private:
+    // Hinting would snap stems to whole pixels and change the advances the
+    // metric table was fitted to; embedded bitmaps would skip the outline.
     bool Load(char32_t ch) {
         const FT_UInt index = FT_Get_Char_Index(face_, ch);
         if (index == 0) return false;
@@ -112,6 +120,7 @@ std::array<double, kCellSize * kCellSize> Blur(const CellCoverage& ink) {
     constexpr double kTaps[5] = {1.0 / 16, 4.0 / 16, 6.0 / 16, 4.0 / 16, 1.0 / 16};
     std::array<double, kCellSize * kCellSize> across{};
     std::array<double, kCellSize * kCellSize> out{};
+    // Taps outside the cell read as no ink; the cell's margins are empty anyway.
     for (int y = 0; y < kCellSize; ++y)
         for (int x = 0; x < kCellSize; ++x) {
             double sum = 0;
@@ -133,6 +142,7 @@ std::array<double, kCellSize * kCellSize> Blur(const CellCoverage& ink) {
     return out;
 }
 
+// Rounding, not truncation: a coverage of 254.6/255 must stay opaque-looking.
 std::uint8_t ToByte(double v) {
     return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0));
 }
@@ -151,6 +161,8 @@ std::unique_ptr<TypeFace> TypeFace::Open(const std::string& path, std::string* e
         *error = "cannot open the typeface " + path;
         return nullptr;
     }
+    // Windows-1252 bytes are mapped to Unicode first, so the face must have a
+    // Unicode map; a bitmap-only face has no size to scale to.
     if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0 ||
         FT_Set_Pixel_Sizes(face, 0, kPixelsPerEm) != 0) {
         FT_Done_Face(face);
@@ -170,6 +182,7 @@ void PaintCell(const CellCoverage& ink, std::uint8_t* atlas, int cellX, int cell
     for (int y = 0; y < kCellSize; ++y) {
         const Rgb fill = FillAt(y);
         for (int x = 0; x < kCellSize; ++x) {
+            // f: the fill's coverage; s: the shadow's opacity at this texel.
             const double f = ink[y * kCellSize + x] / 255.0;
             const int sx = x - kShadowDx, sy = y - kShadowDy;
             double s = (sx >= 0 && sy >= 0) ? blurred[sy * kCellSize + sx] * kShadowOpacity : 0.0;
@@ -178,6 +191,7 @@ void PaintCell(const CellCoverage& ink, std::uint8_t* atlas, int cellX, int cell
             const double a = f + s * (1.0 - f);
             std::uint8_t* p = texel(x, y);
             p[3] = ToByte(a);
+            // Nothing drawn: the colour is left to the bleeding pass below.
             if (p[3] == 0) continue;
             const double ws = s * (1.0 - f);
             p[0] = ToByte((fill.r * f + kShadowColour.r * ws) / a);
@@ -199,15 +213,18 @@ void PaintCell(const CellCoverage& ink, std::uint8_t* atlas, int cellX, int cell
                     for (int c = 0; c < 3; ++c) sum[c] += q[c] * unsigned{q[3]};
                     weight += q[3];
                 }
+            // Alpha-weighted, so faint shadow texels do not dilute the fill's colour.
             if (weight == 0) continue;
             for (int c = 0; c < 3; ++c)
                 bled[(y * kCellSize + x) * 3 + c] = static_cast<std::uint8_t>((sum[c] + weight / 2) / weight);
         }
+    // Written back only now, so that no bled colour feeds another texel.
     for (int y = 0; y < kCellSize; ++y)
         for (int x = 0; x < kCellSize; ++x)
             if (texel(x, y)[3] == 0) std::memcpy(texel(x, y), &bled[(y * kCellSize + x) * 3], 3);
 }
 
+// Counts every texel with alpha, however faint: the box holds for all of them.
 CellBounds MeasureCell(const std::uint8_t* atlas, int cellX, int cellY) {
     CellBounds b;
     for (int y = 0; y < kCellSize; ++y)

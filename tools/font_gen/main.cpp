@@ -13,6 +13,7 @@
 
 namespace {
 
+// Whole files: a packed font is a few hundred kilobytes at most.
 bool ReadFile(const std::string& path, std::vector<std::uint8_t>* out) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
@@ -20,6 +21,7 @@ bool ReadFile(const std::string& path, std::vector<std::uint8_t>* out) {
     return !in.bad();
 }
 
+// Only reports success once the bytes are flushed: a full disk must not pass.
 bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -37,6 +39,7 @@ int Usage() {
 
 }  // namespace
 
+// Exit status 0 on success, 1 when the work failed, 2 for a wrong command line.
 int main(int argc, char** argv) {
     if (argc < 3) return Usage();
     const std::string mode = argv[1];
@@ -48,6 +51,7 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    // The output file is written only once the whole font is made.
     if (mode == "font" && argc == 4) {
         std::vector<std::uint8_t> block;
         if (!font_gen::BuildDemoFont(argv[2], &block, &error)) {

@@ -7,10 +7,12 @@
 namespace font_gen {
 namespace {
 
+// Readers skip the magic unread, but the format names it and writers write it.
 constexpr char kMagic[16] = {'*', 'S', 'p', 'r', 'i', 't', 'e', '3',
                              'D', 'F', 'o', 'n', 't', '*', '\r', '\n'};
 constexpr std::size_t kRecordSize = 17;
 
+// Little-endian two's complement, whatever the host's byte order.
 void PutLe16(std::vector<std::uint8_t>* out, std::int16_t v) {
     const auto u = static_cast<std::uint16_t>(v);
     out->push_back(static_cast<std::uint8_t>(u & 0xFF));
@@ -28,6 +30,7 @@ std::vector<std::uint8_t> PackFont(std::span<const std::uint8_t> png,
     std::vector<std::uint8_t> out(kMagic, kMagic + sizeof kMagic);
     const auto length = static_cast<std::uint32_t>(png.size());
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(length >> shift));
+    // No padding anywhere: the records start on the byte after IEND.
     out.insert(out.end(), png.begin(), png.end());
     for (const GlyphMetrics& g : glyphs) {
         out.push_back(g.code);
@@ -35,6 +38,7 @@ std::vector<std::uint8_t> PackFont(std::span<const std::uint8_t> png,
                                g.srcWidth, g.srcHeight})
             PutLe16(&out, v);
     }
+    // The terminator is the only end marker; there is no count.
     out.push_back(0);
     return out;
 }
@@ -47,10 +51,12 @@ std::optional<UnpackedFont> UnpackFont(std::span<const std::uint8_t> block) {
                                  static_cast<std::uint32_t>(block[19]) << 24;
     // Signed on disk: a length with the top bit set is negative and unusable.
     if (length > 0x7FFFFFFFu || length > block.size() - 20) return std::nullopt;
+    // The records start where the length says, wherever IEND really is.
     UnpackedFont font;
     font.png = block.subspan(20, length);
     std::size_t at = 20 + std::size_t{length};
     while (at < block.size() && block[at] != 0) {
+        // A record cut short is refused rather than read past the end.
         if (block.size() - at < kRecordSize) return std::nullopt;
         const std::uint8_t* p = block.data() + at;
         GlyphMetrics g;
@@ -61,6 +67,7 @@ std::optional<UnpackedFont> UnpackFont(std::span<const std::uint8_t> block) {
         font.glyphs.push_back(g);
         at += kRecordSize;
     }
+    // Ran off the end without meeting the terminator.
     if (at >= block.size()) return std::nullopt;
     return font;
 }
@@ -75,6 +82,7 @@ std::vector<GlyphMetrics> DemoFontGlyphs() {
         g.offsetY = kOffsetY;
         g.advance = m.advance;
         g.lineHeight = kLineHeight;
+        // Each glyph's rectangle is exactly its cell of the 16 x 16 grid.
         g.srcX = static_cast<std::int16_t>(kCellSize * (m.code % kGridSize));
         g.srcY = static_cast<std::int16_t>(kCellSize * (m.code / kGridSize));
         g.srcWidth = kCellSize;

@@ -9,11 +9,13 @@
 namespace font_gen {
 namespace {
 
+// The whole stream is kept in memory: the encoder compares candidates by size.
 void AppendToVector(png_structp png, png_bytep data, png_size_t length) {
     auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
     out->insert(out->end(), data, data + length);
 }
 
+// A vector needs no flushing; libpng insists on a callback all the same.
 void NoFlush(png_structp) {}
 
 bool EncodeOnce(std::span<const std::uint8_t> pixels, int width, int height, int channels,
@@ -25,6 +27,7 @@ bool EncodeOnce(std::span<const std::uint8_t> pixels, int width, int height, int
         rows[y] = const_cast<png_bytep>(pixels.data() + y * stride);
     out->clear();
 
+    // libpng reports errors by longjmp into the branch below.
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (png == nullptr) return false;
     png_infop info = png_create_info_struct(png);
@@ -36,6 +39,7 @@ bool EncodeOnce(std::span<const std::uint8_t> pixels, int width, int height, int
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    // Nothing but IHDR is set on info, so no ancillary chunk is written.
     png_set_filter(png, PNG_FILTER_TYPE_BASE, filters);
     png_set_compression_level(png, 9);
     png_set_compression_mem_level(png, 9);
@@ -59,21 +63,25 @@ std::vector<std::uint8_t> EncodePng(std::span<const std::uint8_t> pixels, int wi
     constexpr int kFilters[] = {PNG_FILTER_NONE, PNG_FILTER_SUB,   PNG_FILTER_UP,
                                 PNG_FILTER_AVG,  PNG_FILTER_PAETH, PNG_ALL_FILTERS};
     constexpr int kStrategies[] = {Z_DEFAULT_STRATEGY, Z_FILTERED};
+    // A dozen full encodes cost a few seconds, paid only when regenerating.
     std::vector<std::uint8_t> best;
     std::vector<std::uint8_t> candidate;
     for (int strategy : kStrategies)
         for (int filters : kFilters) {
             if (!EncodeOnce(pixels, width, height, channels, filters, strategy, &candidate)) continue;
+            // Strictly smaller: a tie keeps the earlier, which keeps runs repeatable.
             if (best.empty() || candidate.size() < best.size()) best.swap(candidate);
         }
     return best;
 }
 
 std::optional<Image> DecodePng(std::span<const std::uint8_t> png) {
+    // The simplified API checks the signature and every chunk's CRC itself.
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, png.data(), png.size())) return std::nullopt;
+    // 8-bit RGBA output keeps straight alpha; only linear formats premultiply.
     image.format = PNG_FORMAT_RGBA;
     Image out;
     out.width = static_cast<int>(image.width);

@@ -21,6 +21,7 @@ constexpr std::array<std::string_view, 5> kCaptions = {
 constexpr int kMargin = 12;
 constexpr int kLineGap = 8;  // added to the font's line height between captions
 
+// RGB over white, with the bounds of everything drawn so far, for cropping.
 struct Canvas {
     int width, height;
     std::vector<std::uint8_t> rgb;
@@ -32,6 +33,7 @@ void Blend(const Image& atlas, const GlyphMetrics& g, int left, int top, Canvas*
     for (int y = 0; y < g.srcHeight; ++y)
         for (int x = 0; x < g.srcWidth; ++x) {
             const int ax = g.srcX + x, ay = g.srcY + y, cx = left + x, cy = top + y;
+            // The font is input like any other: rectangles may point anywhere.
             if (ax < 0 || ay < 0 || ax >= atlas.width || ay >= atlas.height) continue;
             if (cx < 0 || cy < 0 || cx >= canvas->width || cy >= canvas->height) continue;
             const std::uint8_t* s = &atlas.rgba[(static_cast<std::size_t>(ay) * atlas.width + ax) * 4];
@@ -60,9 +62,12 @@ bool BuildSpecimen(std::span<const std::uint8_t> block, std::vector<std::uint8_t
         *error = "the font's atlas does not decode";
         return false;
     }
+    // Later records replace earlier ones of the same code, as the loader does.
     std::array<const GlyphMetrics*, 256> glyphs{};
     for (const GlyphMetrics& g : font->glyphs) glyphs[g.code] = &g;
     const GlyphMetrics* first = glyphs[static_cast<std::uint8_t>(kCaptions[0][0])];
+    // Lines a little further apart than the font's line height, so that the
+    // descenders of one line clear the capitals of the next.
     const int pitch = (first != nullptr ? first->lineHeight : 44) + kLineGap;
 
     // Draw on a generous canvas, then crop to the ink plus a margin.
@@ -73,6 +78,7 @@ bool BuildSpecimen(std::span<const std::uint8_t> block, std::vector<std::uint8_t
         int pen = 64;
         for (char ch : caption) {
             const GlyphMetrics* g = glyphs[static_cast<std::uint8_t>(ch)];
+            // A character without a glyph is skipped and does not move the pen.
             if (g == nullptr) continue;
             Blend(*atlas, *g, pen + g->offsetX, y + g->offsetY, &canvas);
             pen += g->advance;
@@ -87,6 +93,7 @@ bool BuildSpecimen(std::span<const std::uint8_t> block, std::vector<std::uint8_t
     const int top = std::max(0, canvas.inkTop - kMargin);
     const int width = std::min(canvas.width, canvas.inkRight + 1 + kMargin) - left;
     const int height = std::min(canvas.height, canvas.inkBottom + 1 + kMargin) - top;
+    // Opaque white background, so RGB is enough and smaller.
     std::vector<std::uint8_t> cropped;
     cropped.reserve(static_cast<std::size_t>(width) * height * 3);
     for (int row = top; row < top + height; ++row) {
