@@ -21,8 +21,10 @@ public:
 
     // Draws frame t (t = 1 is the first frame) and returns its pixels, 0xAARRGGBB.
     const std::vector<std::uint32_t>& Render(float t);
-    // Frame t as an 800 x 600 RGB PNG; empty when encoding fails.
-    std::vector<std::uint8_t> RenderPng(float t);
+    // Frame t as an RGB PNG, 800 x 600 divided by shrink (1, 2 or 4: each
+    // picture pixel the mean of shrink x shrink screen pixels); empty when
+    // encoding fails.
+    std::vector<std::uint8_t> RenderPng(float t, int shrink = 1);
 
     Screen& screen() { return *screen_; }
 
@@ -31,6 +33,7 @@ private:
     std::unique_ptr<Platform> platform_;
     std::unique_ptr<Screen> screen_;
     std::vector<std::uint32_t> pixels_;
+    std::vector<std::uint32_t> small_;
 };
 
 // Writes bytes to path through a temporary file, so a failed write leaves

@@ -26,6 +26,7 @@ const char kUsage[] =
     "  --to B      last frame of an animation (B >= A)\n"
     "  --step K    frames between two pictures of the animation (default 1)\n"
     "  --fps F     pictures per second of the animation\n"
+    "  --shrink S  make the picture S times smaller (1, 2 or 4; default 1)\n"
     "  --out FILE  where to write the PNG\n"
     "  --help      this text\n";
 
@@ -46,7 +47,7 @@ int Fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    long frame = 1, from = 0, to = 0, step = 1, fps = 0;
+    long frame = 1, from = 0, to = 0, step = 1, fps = 0, shrink = 1;
     bool animation = false;
     std::string out;
     for (int i = 1; i < argc; ++i) {
@@ -65,6 +66,7 @@ int main(int argc, char** argv) {
         else if (arg == "--to") ok = ParseWhole(value, 1, maxFrame, &to), animation = true;
         else if (arg == "--step") ok = ParseWhole(value, 1, maxFrame, &step);
         else if (arg == "--fps") ok = ParseWhole(value, 1, 1000, &fps);
+        else if (arg == "--shrink") ok = ParseWhole(value, 1, 4, &shrink) && shrink != 3;
         else if (arg == "--out") out = value;
         else return Fail("unknown option " + arg + " (see --help)");
         if (!ok) return Fail("bad value for " + arg + ": " + value);
@@ -79,11 +81,11 @@ int main(int argc, char** argv) {
 
     std::vector<std::uint8_t> bytes;
     if (!animation) {
-        bytes = capturer->RenderPng(static_cast<float>(frame));
+        bytes = capturer->RenderPng(static_cast<float>(frame), static_cast<int>(shrink));
     } else {
         std::vector<std::vector<std::uint8_t>> stills;
         for (long t = from; t <= to; t += step) {
-            stills.push_back(capturer->RenderPng(static_cast<float>(t)));
+            stills.push_back(capturer->RenderPng(static_cast<float>(t), static_cast<int>(shrink)));
             if (stills.back().empty()) return Fail("cannot encode frame " + std::to_string(t));
         }
         const long rate = fps > 0 ? fps : (60 + step / 2) / step;
