@@ -6,6 +6,7 @@ declare -A SPRITEFONT_PACKAGES=(
   [test]="googletest libgtest-dev xvfb xauth x11-utils libx11-dev libgl1-mesa-dri libfreetype-dev fonts-texgyre"
   [bench]="libbenchmark-dev"
   [font]="libfreetype-dev fonts-texgyre"
+  [fuzz]="clang-14 libclang-rt-14-dev"
 )
 
 ensure_packages() {

@@ -1,0 +1,124 @@
+// Fuzzes the sized load of a packed font, then measures and draws with the
+// loaded font on the recording platform under styles that between them take
+// every branch of measuring and drawing.
+//
+// The 16 bytes of the magic are never read by the load, so the fuzzer's
+// mutations of them steer the harness instead: texture size, a failing atlas,
+// the id to load under. The last bytes of the input double as a UTF-8 text.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "recording_platform.h"
+#include "sprite_font.h"
+
+namespace {
+
+using test_support::Op;
+
+struct Setting {
+    std::int32_t kind;
+    float value;
+};
+
+// Applied one after another, with a measure and two draws after each.
+constexpr Setting kSettings[] = {
+    {StyleTransparency, 255.0f},  // the load's defaults: the straight layout
+    {StyleMaxLength, 100.0f},     // cut glyphs
+    {StyleSize, 2.0f},            // cut glyphs keep their scale
+    {StyleAlignX, 0.5f},          // anchoring measures first
+    {StyleAlignY, -1.0f},
+    {StyleRotation, 30.0f},  // the rotated layout
+    {StyleArc, 15.0f},       // bent, dividing by each lineHeight
+    {StyleSize, -0.75f},     // quads of negative size, a pen running backwards
+    {StyleArc, -3.0e38f},
+    {StyleRotation, -0.0f},
+};
+
+void Check(bool ok) {
+    if (!ok) __builtin_trap();  // a broken promise is a finding like a crash
+}
+
+// The recording platform knows every 3D sprite by a linear search, and the
+// registry keeps every font loaded; the harness draws only with the newest
+// font, so it answers for that one sprite directly and keeps inputs fast.
+class FuzzPlatform : public test_support::RecordingPlatform {
+public:
+    SpriteHandle CreateSprite3D(std::int32_t request, SpriteHandle sprite) override {
+        newest3D_ = RecordingPlatform::CreateSprite3D(request, sprite);
+        return newest3D_;
+    }
+    bool Sprite3DTextureSize(SpriteHandle sprite3D, std::int32_t* width, std::int32_t* height) override {
+        if (sprite3D == 0 || sprite3D != newest3D_) return false;
+        *width = textureWidth;
+        *height = textureHeight;
+        return true;
+    }
+
+private:
+    SpriteHandle newest3D_ = 0;
+};
+
+std::int16_t Read16(const std::uint8_t* p) { return static_cast<std::int16_t>(p[0] | p[1] << 8); }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static FuzzPlatform platform;
+    static const bool ready = [] {
+        InitSpriteFonts();
+        SetSpritePlatform(&platform);
+        return true;
+    }();
+    (void)ready;
+
+    platform.log.clear();
+    platform.failSprite = false;
+    platform.textureWidth = 1024;
+    platform.textureHeight = 1024;
+    FontId id = AutoId;
+    if (size >= 16) {
+        platform.textureWidth = Read16(data);
+        platform.textureHeight = Read16(data + 2);
+        platform.failSprite = (data[4] & 1) != 0;
+        if (data[4] & 2) id = static_cast<FontId>(data[5] | data[6] << 8);
+    }
+
+    const FontId handle = LoadSpriteFont(id, data, size);
+    Check(handle > 0xFFFF);
+    SpriteFont* font = GetSpriteFont(handle);
+    Check(font != nullptr && reinterpret_cast<FontId>(font) == handle);
+    if (id != AutoId) Check(GetSpriteFont(id) == font);
+    Check(font->glyphs[0].present == 0);
+    Check(font->StyleTransparency == 255 && font->StyleSize == 1.0f && font->StyleRotation == 0.0f);
+
+    // The atlas is offered exactly the bytes behind the header, never more.
+    if (size > 20) {
+        Check(!platform.log.empty() && platform.log[0].op == Op::CreateSprite);
+        Check(platform.log[0].data == data + 20 && platform.log[0].size == size - 20);
+    }
+    const SpriteHandle sprite3D = font->sprite3D;
+
+    // The input's tail as a text: it ends at the first 0 byte, or after 64.
+    char tail[65] = {};
+    const std::size_t tailLength = size < 64 ? size : 64;
+    std::memcpy(tail, data + size - tailLength, tailLength);
+    char everyByte[256];
+    for (int i = 0; i < 255; ++i) everyByte[i] = static_cast<char>(i + 1);
+    everyByte[255] = 0;
+
+    for (const Setting& setting : kSettings) {
+        Check(SetSpriteFontStyle(handle, setting.kind, setting.value) == 0);
+        platform.log.clear();
+        (void)SpriteFontTextWidth(handle, everyByte, -1.0f);
+        (void)SpriteFontTextHeight(handle, tail, -1.0f);
+        Check(DrawSpriteFontText(handle, 400, 300, everyByte, -1.0f, -1.0f) == 0);
+        Check(DrawSpriteFontTextUtf8(handle, -5, 7, tail, 128.0f, -1.0f) == 0);
+        // Every call goes to the font's own 3D sprite, and none without one.
+        for (const test_support::Call& call : platform.log) Check(call.handle == sprite3D && sprite3D != 0);
+    }
+    Check(std::signbit(font->StyleRotation) && font->StyleMaxLength == 100.0f);
+    return 0;
+}
