@@ -1,4 +1,4 @@
-// PNG encoding and decoding through libpng, for the atlas and the specimen.
+// PNG encoding and decoding through libpng, for atlases and specimens.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-namespace font_gen {
+namespace sftools {
 
 struct Image {
     int width = 0;
@@ -25,4 +25,4 @@ std::vector<std::uint8_t> EncodePng(std::span<const std::uint8_t> pixels, int wi
 // Decodes any PNG libpng reads into 8-bit RGBA; nothing when it does not.
 std::optional<Image> DecodePng(std::span<const std::uint8_t> png);
 
-}  // namespace font_gen
+}  // namespace sftools

@@ -6,7 +6,7 @@
 #include <csetjmp>
 #include <cstring>
 
-namespace font_gen {
+namespace sftools {
 namespace {
 
 // The whole stream is kept in memory: the encoder compares candidates by size.
@@ -94,4 +94,4 @@ std::optional<Image> DecodePng(std::span<const std::uint8_t> png) {
     return out;
 }
 
-}  // namespace font_gen
+}  // namespace sftools
