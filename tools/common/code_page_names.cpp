@@ -1,0 +1,60 @@
+#include "code_page_names.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "sprite_font.h"
+
+namespace sftools {
+
+std::optional<std::int32_t> ParseCodePage(std::string_view name) {
+    // Separators and case vary between tools, so compare without them.
+    std::string key;
+    for (char c : name)
+        if (c != '-' && c != '_' && c != ' ') key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* n : {"1252", "windows1252", "cp1252", "win1252"})
+        if (key == n) return CodePageWindows1252;
+    for (const char* n : {"latin1", "iso88591", "28591", "l1"})
+        if (key == n) return CodePageLatin1;
+    for (const char* n : {"latin9", "iso885915", "28605", "l9"})
+        if (key == n) return CodePageLatin9;
+    return std::nullopt;
+}
+
+const char* CodePageName(std::int32_t codePage) {
+    switch (codePage) {
+        case CodePageWindows1252: return "Windows-1252";
+        case CodePageLatin1: return "Latin-1";
+        case CodePageLatin9: return "Latin-9";
+        default: return "an unknown code page";
+    }
+}
+
+std::string CharacterName(std::int32_t character) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(character));
+    return buffer;
+}
+
+void AppendUtf8(std::int32_t c, std::string* out) {
+    if (c < 0 || c > 0x10FFFF) return;
+    const auto byte = [](std::int32_t v) { return static_cast<char>(static_cast<unsigned char>(v)); };
+    if (c < 0x80) {
+        *out += byte(c);
+    } else if (c < 0x800) {
+        *out += byte(0xC0 | (c >> 6));
+        *out += byte(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        *out += byte(0xE0 | (c >> 12));
+        *out += byte(0x80 | ((c >> 6) & 0x3F));
+        *out += byte(0x80 | (c & 0x3F));
+    } else {
+        *out += byte(0xF0 | (c >> 18));
+        *out += byte(0x80 | ((c >> 12) & 0x3F));
+        *out += byte(0x80 | ((c >> 6) & 0x3F));
+        *out += byte(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace sftools
