@@ -1,0 +1,443 @@
+// Hostile values through the public API, on the recording platform and on
+// the offscreen screen: nothing may crash or read out of bounds (the
+// sanitizer build watches that), every platform call must go to the font's
+// own 3D sprite, and the font must hold exactly what the calls set.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "packed_font_builder.h"
+#include "png_forge.h"
+#include "platform.h"
+#include "recording_platform.h"
+#include "sprite_font.h"
+
+namespace {
+
+using test_support::PackedFontBuilder;
+using test_support::Record;
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+constexpr std::int32_t kIntMax = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t kIntMin = std::numeric_limits<std::int32_t>::min();
+
+struct Hostile {
+    const char* name;
+    float value;
+    std::int32_t transparency;  // what kind 0 must store for it
+};
+
+const Hostile kHostile[] = {
+    {"NaN", kNaN, 0},
+    {"-NaN", -kNaN, 0},
+    {"+inf", kInf, kIntMax},
+    {"-inf", -kInf, kIntMin},
+    {"3e38", 3e38f, kIntMax},
+    {"-3e38", -3e38f, kIntMin},
+    {"largest denormal", std::numeric_limits<float>::min() * (1.0f - 0x1p-23f), 0},
+    {"smallest denormal", std::numeric_limits<float>::denorm_min(), 0},
+    {"negative denormal", -std::numeric_limits<float>::denorm_min(), 0},
+    {"-0.0", -0.0f, 0},
+    {"2^31", 2147483648.0f, kIntMax},
+};
+
+std::uint32_t Bits(float value) { return std::bit_cast<std::uint32_t>(value); }
+
+float StyleField(const SpriteFont& font, std::int32_t kind) {
+    const float fields[] = {0.0f,
+                            font.StyleSize,
+                            font.StyleRotation,
+                            font.StyleArc,
+                            font.StyleAlignX,
+                            font.StyleAlignY,
+                            font.StyleMaxLength};
+    return fields[kind];
+}
+
+// Counts instead of logging (a million-glyph text would log three million
+// calls) and notes every call that misses the expected 3D sprite.
+class CheckingPlatform : public test_support::RecordingPlatform {
+public:
+    SpriteHandle expected3D = 0;
+    std::size_t calls = 0;
+    std::size_t stray = 0;
+    std::size_t nonFiniteTexCoords = 0;
+
+    void Reset() {
+        calls = stray = nonFiniteTexCoords = 0;
+    }
+    void SetSprite3DTexCoords(SpriteHandle sprite3D, const float uv[8]) override {
+        Note(sprite3D);
+        for (int i = 0; i < 8; ++i)
+            if (!std::isfinite(uv[i])) ++nonFiniteTexCoords;
+    }
+    void ZoomSprite3D(SpriteHandle sprite3D, std::int32_t, std::int32_t) override { Note(sprite3D); }
+    void RotateSprite3D(SpriteHandle sprite3D, float, std::int32_t) override { Note(sprite3D); }
+    void DisplaySprite3D(SpriteHandle sprite3D, std::int32_t, std::int32_t, std::int32_t) override {
+        Note(sprite3D);
+    }
+
+private:
+    void Note(SpriteHandle sprite3D) {
+        ++calls;
+        if (sprite3D != expected3D) ++stray;
+    }
+};
+
+// A 64 x 64 atlas of scrambled RGBA texels.
+std::vector<unsigned char> Atlas() { return png_forge::Image(64, 64, 8, png_forge::kRgba); }
+
+// An ordinary font (glyphs for the printable ASCII codes only, each showing
+// the whole atlas) and one of hostile glyphs.
+std::vector<unsigned char> OrdinaryFont() {
+    PackedFontBuilder builder;
+    builder.Atlas(Atlas());
+    for (unsigned code = 32; code < 127; ++code)
+        builder.Add(Record{static_cast<unsigned char>(code), -2, -2, 20, 44, 0, 0, 64, 64});
+    return builder.Build();
+}
+
+std::vector<unsigned char> HostileGlyphFont() {
+    return PackedFontBuilder()
+        .Atlas(Atlas())
+        .Add({
+            Record{'a', -2, -2, 20, 0, 0, 0, 2, 2},                                          // lineHeight 0
+            Record{'b', -32768, -32768, -32768, -32768, -32768, -32768, -32768, -32768},  // all most negative
+            Record{'c', 32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767},          // all largest
+            Record{'d', 0, 0, 20, 44, 30000, -30000, 500, 500},                           // far outside the atlas
+            Record{'e', 0, 0, 20, 44, 0, 0, -64, -64},                                    // negative source size
+            Record{'f', 0, 0, 20, -44, 0, 0, 64, -64},                                    // mirrored, negative line
+        })
+        .Build();
+}
+
+// What a table run needs from a stage: a frame around the draws and a look
+// at the stage afterwards.
+struct Stage {
+    SpritePlatform* platform;
+    std::function<void()> beginFrame;
+    std::function<void()> endFrame;
+};
+
+class HostileTable {
+public:
+    HostileTable(const Stage& stage, CheckingPlatform* checking) : stage_(stage), checking_(checking) {
+        InitSpriteFonts();
+        SetSpritePlatform(stage.platform);
+        ordinaryBytes_ = OrdinaryFont();
+        hostileBytes_ = HostileGlyphFont();
+        ordinary_ = LoadSpriteFont(AutoId, ordinaryBytes_.data(), ordinaryBytes_.size());
+        hostile_ = LoadSpriteFont(AutoId, hostileBytes_.data(), hostileBytes_.size());
+        bystander_ = LoadSpriteFont(AutoId, ordinaryBytes_.data(), ordinaryBytes_.size());
+        for (int i = 0; i < 255; ++i) everyByte_[i] = static_cast<char>(i + 1);
+        everyByte_[255] = 0;
+    }
+    ~HostileTable() { SetSpritePlatform(nullptr); }
+
+    // Draws two texts with the load's styles: the screen's state after a
+    // barrage must reproduce this frame exactly.
+    void Reference() {
+        Expect(ordinary_);
+        Frame([&] {
+            DrawSpriteFontText(ordinary_, 100, 100, "ABC", -1.0f, -1.0f);
+            SetSpriteFontStyle(ordinary_, StyleRotation, 30.0f);
+            DrawSpriteFontText(ordinary_, 300, 300, "ABC", 128.0f, 2.0f);
+            SetSpriteFontStyle(ordinary_, StyleRotation, 0.0f);
+        });
+    }
+
+    bool Loaded() const {
+        for (FontId id : {ordinary_, hostile_, bystander_})
+            if (id == 0 || GetSpriteFont(id) == nullptr || GetSpriteFont(id)->sprite3D == 0) return false;
+        return true;
+    }
+
+    // Every style kind set to every hostile value, measured and drawn with
+    // several texts, then the same values as call arguments.
+    void StylesAndArguments() {
+        const SpriteFont before = *GetSpriteFont(bystander_);
+        for (FontId id : {ordinary_, hostile_}) {
+            SpriteFont& font = *GetSpriteFont(id);
+            const SpriteFont loaded = font;
+            for (std::int32_t kind = StyleTransparency; kind <= StyleMaxLength; ++kind) {
+                for (const Hostile& h : kHostile) {
+                    SCOPED_TRACE(std::string("kind ") + std::to_string(kind) + " = " + h.name);
+                    ASSERT_EQ(SetSpriteFontStyle(id, kind, h.value), 0);
+                    if (kind == StyleTransparency)
+                        EXPECT_EQ(font.StyleTransparency, h.transparency);
+                    else
+                        EXPECT_EQ(Bits(StyleField(font, kind)), Bits(h.value));
+                    Exercise(id, h.value);
+                    // Only the field that was set differs from the loaded font.
+                    SpriteFont expected = loaded;
+                    if (kind == StyleTransparency)
+                        expected.StyleTransparency = h.transparency;
+                    else
+                        std::memcpy(reinterpret_cast<char*>(&expected) + offsetof(SpriteFont, StyleSize) +
+                                        sizeof(float) * static_cast<std::size_t>(kind - 1),
+                                    &h.value, sizeof h.value);
+                    EXPECT_EQ(std::memcmp(&font, &expected, sizeof font), 0);
+                }
+                SetDefault(id, kind);
+            }
+            // Every kind hostile at once.
+            for (const Hostile& h : kHostile) {
+                SCOPED_TRACE(std::string("every kind = ") + h.name);
+                for (std::int32_t kind = StyleTransparency; kind <= StyleMaxLength; ++kind)
+                    SetSpriteFontStyle(id, kind, h.value);
+                Exercise(id, h.value);
+                EXPECT_EQ(std::memcmp(font.glyphs, loaded.glyphs, sizeof font.glyphs), 0);
+                EXPECT_EQ(font.sprite3D, loaded.sprite3D);
+                for (std::int32_t kind = StyleTransparency; kind <= StyleMaxLength; ++kind) SetDefault(id, kind);
+            }
+            EXPECT_EQ(std::memcmp(&font, &loaded, sizeof font), 0);
+        }
+        EXPECT_EQ(std::memcmp(GetSpriteFont(bystander_), &before, sizeof before), 0);
+    }
+
+    // A million characters, in each layout; texts of every byte, empty, null.
+    void Texts() {
+        Expect(ordinary_);
+        const std::string million(1'000'000, 'A');
+        const std::string millionBlanks(1'000'000, '\x01');  // no glyph
+        struct Layout {
+            const char* name;
+            float rotation, arc, maxLength;
+        };
+        const Layout layouts[] = {{"straight", 0, 0, 0}, {"cut", 0, 0, 600}, {"rotated", 30, 0, 0}, {"arc", 0, 15, 0}};
+        for (const Layout& layout : layouts) {
+            SCOPED_TRACE(layout.name);
+            SetSpriteFontStyle(ordinary_, StyleRotation, layout.rotation);
+            SetSpriteFontStyle(ordinary_, StyleArc, layout.arc);
+            SetSpriteFontStyle(ordinary_, StyleMaxLength, layout.maxLength);
+            SetSpriteFontStyle(ordinary_, StyleAlignX, 0.5f);
+            Frame([&] {
+                if (checking_) checking_->Reset();
+                DrawSpriteFontText(ordinary_, 400, 300, million.c_str(), -1.0f, -1.0f);
+                if (checking_ && layout.maxLength == 0) {
+                    const std::size_t perGlyph = layout.rotation == 0 && layout.arc == 0 ? 3 : 4;
+                    EXPECT_EQ(checking_->calls, million.size() * perGlyph + (perGlyph == 3 ? 1 : 0));
+                }
+            });
+            // A million advances of 20, exact in float at this magnitude.
+            if (layout.arc == 0 && layout.rotation == 0) {
+                EXPECT_EQ(SpriteFontTextWidth(ordinary_, million.c_str(), 1.0f), 20'000'000);
+            }
+            // Characters without glyphs: no extent at all, and nothing displayed.
+            Frame([&] {
+                if (checking_) checking_->Reset();
+                DrawSpriteFontText(ordinary_, 0, 0, millionBlanks.c_str(), -1.0f, -1.0f);
+                if (checking_) { EXPECT_LE(checking_->calls, 1u); }
+            });
+            EXPECT_EQ(SpriteFontTextWidth(ordinary_, millionBlanks.c_str(), 1.0f), 0);
+            EXPECT_EQ(SpriteFontTextHeight(ordinary_, millionBlanks.c_str(), 1.0f), 0);
+        }
+        for (std::int32_t kind = StyleTransparency; kind <= StyleMaxLength; ++kind) SetDefault(ordinary_, kind);
+
+        Frame([&] {
+            if (checking_) checking_->Reset();
+            EXPECT_EQ(DrawSpriteFontText(ordinary_, 0, 0, nullptr, -1.0f, -1.0f), 0);
+            EXPECT_EQ(DrawSpriteFontTextUtf8(ordinary_, 0, 0, nullptr, -1.0f, -1.0f), 0);
+            if (checking_) { EXPECT_EQ(checking_->calls, 0u) << "a null text touched the 3D sprite"; }
+            DrawSpriteFontText(ordinary_, 0, 0, "", -1.0f, -1.0f);
+            if (checking_) { EXPECT_EQ(checking_->calls, 1u) << "an empty straight text sets the rotation once"; }
+            DrawSpriteFontText(ordinary_, 10, 10, everyByte_, -1.0f, -1.0f);
+            DrawSpriteFontTextUtf8(ordinary_, 10, 10, everyByte_, -1.0f, -1.0f);
+        });
+        EXPECT_EQ(SpriteFontTextWidth(ordinary_, nullptr, 1.0f), 0);
+        EXPECT_EQ(SpriteFontTextHeight(ordinary_, nullptr, 1.0f), 0);
+        EXPECT_EQ(SpriteFontTextWidth(ordinary_, "", 1.0f), 0);
+        EXPECT_EQ(SpriteFontTextWidth(ordinary_, everyByte_, 1.0f), 95 * 20);
+        EXPECT_EQ(SpriteFontTextWidthUtf8(ordinary_, nullptr, 1.0f), 0);
+    }
+
+    // Glyph metrics at the edges of their range, in every layout and at
+    // hostile sizes.
+    void HostileGlyphs() {
+        Expect(hostile_);
+        const char* texts[] = {"abcdef", "a", "b", "c", "d", "e", "f", "fedcba"};
+        struct Layout {
+            float rotation, arc, maxLength;
+        };
+        const Layout layouts[] = {{0, 0, 0}, {0, 0, 100}, {0, 0, -5}, {90, 0, 0}, {10, 15, 0}, {-0.0f, -400, 0}};
+        const float sizes[] = {1.0f, 2.0f, -1.5f, 0.0f, 3e38f, kNaN};
+        for (const Layout& layout : layouts)
+            for (float size : sizes) {
+                SetSpriteFontStyle(hostile_, StyleRotation, layout.rotation);
+                SetSpriteFontStyle(hostile_, StyleArc, layout.arc);
+                SetSpriteFontStyle(hostile_, StyleMaxLength, layout.maxLength);
+                Frame([&] {
+                    for (const char* text : texts) {
+                        DrawSpriteFontText(hostile_, 400, 300, text, -1.0f, size);
+                        (void)SpriteFontTextWidth(hostile_, text, size);
+                        (void)SpriteFontTextHeight(hostile_, text, size);
+                    }
+                });
+            }
+        for (std::int32_t kind = StyleTransparency; kind <= StyleMaxLength; ++kind) SetDefault(hostile_, kind);
+    }
+
+    // Ids that name no font: every operation does nothing; loads under them
+    // follow the id rules.
+    void Ids() {
+        std::mt19937_64 random(20261211);
+        std::vector<FontId> strangers = {65536, AutoId, AutoId - 1, FontId{1} << 63};
+        for (int i = 0; i < 16; ++i) strangers.push_back(random() | 0x10000);
+        // 0 and 65535, unless an earlier test in this process filled them.
+        std::vector<FontId> emptySlots;
+        for (FontId id : {0, 65535, 2, 65533})
+            if (GetSpriteFont(id) == nullptr && emptySlots.size() < 2) emptySlots.push_back(id);
+
+        std::vector<SpriteFont> before;
+        for (FontId id : {ordinary_, hostile_, bystander_}) before.push_back(*GetSpriteFont(id));
+
+        std::vector<FontId> nobody = strangers;
+        nobody.insert(nobody.end(), emptySlots.begin(), emptySlots.end());
+        Frame([&] {
+            if (checking_) checking_->Reset();
+            for (FontId id : nobody) {
+                SCOPED_TRACE(id);
+                EXPECT_EQ(GetSpriteFont(id), nullptr);
+                for (std::int32_t kind = -1; kind <= 7; ++kind) EXPECT_EQ(SetSpriteFontStyle(id, kind, 5.0f), 0);
+                EXPECT_EQ(SpriteFontTextWidth(id, "AB", 1.0f), 0);
+                EXPECT_EQ(SpriteFontTextHeight(id, "AB", 1.0f), 0);
+                EXPECT_EQ(DrawSpriteFontText(id, 0, 0, "AB", -1.0f, -1.0f), 0);
+                EXPECT_EQ(DrawSpriteFontTextUtf8(id, 0, 0, "AB", -1.0f, -1.0f), 0);
+            }
+            if (checking_) { EXPECT_EQ(checking_->calls, 0u); }
+        });
+        const FontId mine[] = {ordinary_, hostile_, bystander_};
+        for (std::size_t i = 0; i < before.size(); ++i)
+            EXPECT_EQ(std::memcmp(GetSpriteFont(mine[i]), &before[i], sizeof before[i]), 0);
+
+        // Style kinds outside 0..6 change nothing on a real font either.
+        for (std::int32_t kind : {-1, 7, kIntMin, kIntMax}) SetSpriteFontStyle(ordinary_, kind, 77.0f);
+        EXPECT_EQ(std::memcmp(GetSpriteFont(ordinary_), &before[0], sizeof before[0]), 0);
+
+        for (FontId id : strangers) {
+            if (id == AutoId) continue;
+            SCOPED_TRACE(id);
+            std::size_t logged = checking_ ? checking_->log.size() : 0;
+            EXPECT_EQ(LoadSpriteFont(id, ordinaryBytes_.data(), ordinaryBytes_.size()), 0u);
+            if (checking_) { EXPECT_EQ(checking_->log.size(), logged) << "a refused load reached the platform"; }
+            EXPECT_EQ(GetSpriteFont(id), nullptr);
+        }
+        for (FontId id : emptySlots) {
+            const FontId handle = LoadSpriteFont(id, ordinaryBytes_.data(), ordinaryBytes_.size());
+            EXPECT_GT(handle, 0xFFFFu);
+            EXPECT_EQ(GetSpriteFont(id), GetSpriteFont(handle));
+        }
+        const FontId unnamed = LoadSpriteFont(AutoId, ordinaryBytes_.data(), ordinaryBytes_.size());
+        EXPECT_NE(GetSpriteFont(unnamed), nullptr);
+        EXPECT_NE(GetSpriteFont(0), GetSpriteFont(unnamed));
+        EXPECT_NE(GetSpriteFont(65535), GetSpriteFont(unnamed));
+    }
+
+private:
+    void Expect(FontId id) {
+        if (checking_) checking_->expected3D = GetSpriteFont(id)->sprite3D;
+    }
+
+    void SetDefault(FontId id, std::int32_t kind) {
+        SetSpriteFontStyle(id, kind, kind == StyleTransparency ? 255.0f : kind == StyleSize ? 1.0f : 0.0f);
+    }
+
+    void Frame(const std::function<void()>& draw) {
+        if (stage_.beginFrame) stage_.beginFrame();
+        draw();
+        if (stage_.endFrame) stage_.endFrame();
+        if (checking_) {
+            EXPECT_EQ(checking_->stray, 0u) << "a call went to another 3D sprite";
+            EXPECT_EQ(checking_->nonFiniteTexCoords, 0u);
+        }
+    }
+
+    // Measures and draws with the font's styles, then with value as the
+    // call's transparency and size, at ordinary and extreme start points.
+    void Exercise(FontId id, float value) {
+        Expect(id);
+        Frame([&] {
+            for (const char* text : {static_cast<const char*>(everyByte_), "ABA", "", "a\nb"}) {
+                (void)SpriteFontTextWidth(id, text, -1.0f);
+                (void)SpriteFontTextHeight(id, text, value);
+                DrawSpriteFontText(id, kIntMax, kIntMin, text, -1.0f, -1.0f);
+                DrawSpriteFontText(id, kIntMin, kIntMax, text, -1.0f, -1.0f);
+                DrawSpriteFontText(id, 50, 50, text, value, -1.0f);
+                DrawSpriteFontText(id, 50, 50, text, -1.0f, value);
+                DrawSpriteFontTextUtf8(id, 50, 50, text, value, value);
+            }
+        });
+    }
+
+    Stage stage_;
+    CheckingPlatform* checking_;
+    std::vector<unsigned char> ordinaryBytes_, hostileBytes_;
+    FontId ordinary_ = 0, hostile_ = 0, bystander_ = 0;
+    char everyByte_[256];
+};
+
+TEST(HostileValues, OnTheRecordingPlatform) {
+    CheckingPlatform platform;
+    platform.textureWidth = 64;
+    platform.textureHeight = 64;
+    HostileTable table({&platform, nullptr, nullptr}, &platform);
+    ASSERT_TRUE(table.Loaded());
+    table.StylesAndArguments();
+    table.Texts();
+    table.HostileGlyphs();
+    table.Ids();
+}
+
+TEST(HostileValues, OnTheOffscreenScreen) {
+    PlatformStatus status;
+    auto platform = Platform::Start(VideoMode::Offscreen, &status);
+    std::unique_ptr<Screen> screen = platform ? platform->OpenOffscreenScreen(&status) : nullptr;
+    ASSERT_TRUE(screen) << PlatformErrorMessage(status.error) << ": " << status.detail;
+    screen->SetSprite3DQuality(1);
+    screen->EnablePngDecoder();
+    Screen& s = *screen;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kScreenWidth) * kScreenHeight);
+    bool readBack = true;
+    const Stage stage{&s,
+                      [&s] {
+                          s.Clear(0xFFFFFF);
+                          s.BeginSprite3D();
+                      },
+                      [&] {
+                          s.EndSprite3D();
+                          s.Flip();
+                          readBack = readBack && s.ReadPixels(std::span<std::uint32_t>(pixels));
+                      }};
+    {
+        HostileTable table(stage, nullptr);
+        ASSERT_TRUE(table.Loaded());
+
+        // After the barrage the screen still draws exactly as before it.
+        table.Reference();
+        const std::vector<std::uint32_t> first = pixels;
+        ASSERT_GT(std::count_if(first.begin(), first.end(), [](std::uint32_t p) { return p != 0xFFFFFFFFu; }), 1000)
+            << "the reference frame shows no glyphs";
+        table.StylesAndArguments();
+        table.Texts();
+        table.HostileGlyphs();
+        table.Ids();
+        EXPECT_TRUE(readBack) << "a frame could not be read back";
+        table.Reference();
+        EXPECT_TRUE(pixels == first) << "the screen draws differently after the hostile values";
+    }
+    screen.reset();
+    platform.reset();
+}
+
+}  // namespace
