@@ -1,0 +1,26 @@
+// A picture of a text drawn with a packed font through the engine and the
+// offscreen screen, cropped to what was drawn.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace inspect {
+
+struct SpecimenStyle {
+    float size = 1.0f, rotation = 0.0f, arc = 0.0f, transparency = 255.0f;
+    float alignX = 0.0f, alignY = 0.0f, maxLength = 0.0f;
+    bool utf8 = false;               // the text is UTF-8, converted to codePage
+    std::int32_t codePage = 1252;
+    std::uint32_t background = 0xFFFFFF;  // 0xRRGGBB
+};
+
+// An RGB PNG of the text on the background. False with a message when the
+// screen cannot open, the atlas does not decode or nothing is drawn; a text
+// larger than the 800 x 600 screen is cut there, with a warning.
+bool RenderSpecimen(std::span<const std::uint8_t> block, const std::string& text, const SpecimenStyle& style,
+                    std::vector<std::uint8_t>* png, std::vector<std::string>* warnings, std::string* error);
+
+}  // namespace inspect
