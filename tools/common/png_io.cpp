@@ -55,7 +55,7 @@ bool EncodeOnce(std::span<const std::uint8_t> pixels, int width, int height, int
 }  // namespace
 
 std::vector<std::uint8_t> EncodePng(std::span<const std::uint8_t> pixels, int width, int height,
-                                    int channels) {
+                                    int channels, bool thorough) {
     if (width <= 0 || height <= 0 || (channels != 3 && channels != 4) ||
         pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
                              static_cast<std::size_t>(channels))
@@ -63,8 +63,12 @@ std::vector<std::uint8_t> EncodePng(std::span<const std::uint8_t> pixels, int wi
     constexpr int kFilters[] = {PNG_FILTER_NONE, PNG_FILTER_SUB,   PNG_FILTER_UP,
                                 PNG_FILTER_AVG,  PNG_FILTER_PAETH, PNG_ALL_FILTERS};
     constexpr int kStrategies[] = {Z_DEFAULT_STRATEGY, Z_FILTERED};
-    // A dozen full encodes cost a few seconds, paid only when regenerating.
     std::vector<std::uint8_t> best;
+    if (!thorough) {
+        if (!EncodeOnce(pixels, width, height, channels, PNG_ALL_FILTERS, Z_DEFAULT_STRATEGY, &best)) best.clear();
+        return best;
+    }
+    // A dozen full encodes cost a few seconds, paid once per font made.
     std::vector<std::uint8_t> candidate;
     for (int strategy : kStrategies)
         for (int filters : kFilters) {

@@ -110,7 +110,7 @@ void BleedColour(std::vector<std::uint8_t>* atlas, std::int32_t width, std::int3
 }  // namespace
 
 MakeStatus BuildPackedFont(std::vector<GlyphImage> glyphs, Packing packing,
-                           std::vector<std::uint8_t>* block) {
+                           std::vector<std::uint8_t>* block, bool thorough) {
     if (glyphs.empty()) return Fail(MakeError::NoGlyphs, "the font has no glyph to write");
     std::sort(glyphs.begin(), glyphs.end(),
               [](const GlyphImage& a, const GlyphImage& b) { return a.code < b.code; });
@@ -162,7 +162,7 @@ MakeStatus BuildPackedFont(std::vector<GlyphImage> glyphs, Packing packing,
         records.push_back(m);
     }
     BleedColour(&atlas, w, h);
-    const auto png = sftools::EncodePng(atlas, w, h, 4);
+    const auto png = sftools::EncodePng(atlas, w, h, 4, thorough);
     if (png.empty()) return Fail(MakeError::EncodeFailed, "libpng could not encode the atlas");
     *block = sftools::PackFont(png, records);
     return {};

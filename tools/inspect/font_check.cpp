@@ -57,8 +57,12 @@ FontReport CheckFont(std::span<const std::uint8_t> block) {
     const auto png = block.subspan(sftools::kHeaderSize, static_cast<std::size_t>(length));
 
     // The atlas: as the platform decodes it, bounded by the atlas length.
+    const bool signature = png.size() >= 8 && png[0] == 0x89 && std::memcmp(&png[1], "PNG", 3) == 0;
     const auto end = PngEnd(png);
-    if (end && *end != png.size())
+    if (signature && !end)
+        Add(&report, Problem::AtlasLengthMismatch,
+            "the PNG runs past the atlas length " + std::to_string(length) + " (or has no IEND chunk)");
+    else if (end && *end != png.size())
         Add(&report, Problem::AtlasLengthMismatch,
             "the atlas length is " + std::to_string(length) + " but the PNG ends after " + std::to_string(*end) +
                 " bytes");

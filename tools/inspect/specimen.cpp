@@ -31,6 +31,17 @@ Bounds InkBounds(const std::vector<std::uint32_t>& pixels, std::uint32_t backgro
     return b;
 }
 
+// How far to move what was drawn along one axis: centred when it fits; cut
+// on one side only, moved so that as much as can be shown is; cut on both,
+// left alone.
+int Shift(int low, int high, int extent) {
+    const bool cutLow = low == 0, cutHigh = high == extent - 1;
+    if (cutLow && cutHigh) return 0;
+    if (cutHigh) return kMargin - low;
+    if (cutLow) return extent - 1 - kMargin - high;
+    return extent / 2 - (low + high) / 2;
+}
+
 }  // namespace
 
 bool RenderSpecimen(std::span<const std::uint8_t> block, const std::string& text, const SpecimenStyle& style,
@@ -87,8 +98,8 @@ bool RenderSpecimen(std::span<const std::uint8_t> block, const std::string& text
         return false;
     }
     if (b.touchesEdge()) {
-        x += kScreenWidth / 2 - (b.left + b.right) / 2;
-        y += kScreenHeight / 2 - (b.top + b.bottom) / 2;
+        x += Shift(b.left, b.right, kScreenWidth);
+        y += Shift(b.top, b.bottom, kScreenHeight);
         b = draw(x, y);
         if (b.empty()) {
             *error = "the text draws nothing with this font and style";

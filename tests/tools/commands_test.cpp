@@ -1,0 +1,187 @@
+// The two commands end to end: exit statuses, messages on standard error,
+// and no output file unless the whole font was made.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "bmfont_fixture.h"
+#include "file_io.h"
+#include "font_check.h"
+#include "packed_font_builder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+    int ErrLines() const { return static_cast<int>(std::count(err.begin(), err.end(), '\n')); }
+};
+
+std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Spill(const fs::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+class Commands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("tools_cmd_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+
+    Outcome Exec(const std::string& exe, const std::string& args) {
+        const fs::path out = dir_ / "stdout.txt", err = dir_ / "stderr.txt";
+        const std::string command = "'" + exe + "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
+        Outcome run;
+        const int raw = std::system(command.c_str());
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = Slurp(out);
+        run.err = Slurp(err);
+        fs::remove(out);
+        fs::remove(err);
+        return run;
+    }
+    Outcome Make(const std::string& args) { return Exec(MAKE_EXE, args); }
+    Outcome Inspect(const std::string& args) { return Exec(INSPECT_EXE, args); }
+    std::string At(const std::string& name) const { return "'" + (dir_ / name).string() + "'"; }
+
+    // The fixture and its pages on disk, the font under the given name.
+    void WriteFixture(const tools_test::Fixture& f, const std::string& name, const std::string& bytes) {
+        Spill(dir_ / name, bytes);
+        for (const auto& [file, png] : f.PageFiles()) Spill(dir_ / file, std::string(png.begin(), png.end()));
+    }
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(Commands, HelpIsOnStandardOutput) {
+    for (const char* exe : {MAKE_EXE, INSPECT_EXE}) {
+        const Outcome run = Exec(exe, "--help");
+        EXPECT_EQ(run.status, 0) << exe;
+        EXPECT_EQ(run.out.rfind("usage: ", 0), 0u) << exe;
+        EXPECT_TRUE(run.err.empty());
+    }
+}
+
+TEST_F(Commands, ABmFontIsMadeWithItsNotesOnStandardError) {
+    const auto f = tools_test::Fixture::Standard();
+    WriteFixture(f, "text.fnt", f.Text());
+    const auto binary = f.Binary();
+    Spill(dir_ / "binary.fnt", std::string(binary.begin(), binary.end()));
+    const Outcome text = Make(At("text.fnt") + " " + At("text.sf3d"));
+    const Outcome bin = Make("--codepage windows-1252 --packing tight " + At("binary.fnt") + " " + At("bin.sf3d"));
+    EXPECT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(bin.status, 0) << bin.err;
+    EXPECT_EQ(text.ErrLines(), 2) << text.err;  // the left-out character, the kerning
+    const std::string made = Slurp(dir_ / "text.sf3d");
+    EXPECT_EQ(made, Slurp(dir_ / "bin.sf3d"));
+    EXPECT_TRUE(inspect::CheckFont(std::vector<std::uint8_t>(made.begin(), made.end())).problems.empty());
+}
+
+TEST_F(Commands, AFailureLeavesTheOutputAsItWas) {
+    auto f = tools_test::Fixture::Standard();
+    f.packed = true;
+    WriteFixture(f, "packed.fnt", f.Text());
+    Spill(dir_ / "out.sf3d", "old contents");
+    const auto before = Files();
+    const Outcome run = Make(At("packed.fnt") + " " + At("out.sf3d"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("spritefont_make: ", 0), 0u) << run.err;
+    EXPECT_EQ(Slurp(dir_ / "out.sf3d"), "old contents");
+    EXPECT_EQ(Files(), before) << "no temporary left behind";
+
+    // A folder that does not exist: nothing written anywhere.
+    WriteFixture(tools_test::Fixture::Standard(), "good.fnt", tools_test::Fixture::Standard().Text());
+    const auto files = Files();
+    EXPECT_EQ(Make(At("good.fnt") + " " + At("missing/out.sf3d")).status, 1);
+    EXPECT_EQ(Files(), files);
+}
+
+TEST_F(Commands, WrongCommandLinesExitWithTwo) {
+    const auto f = tools_test::Fixture::Standard();
+    WriteFixture(f, "font.fnt", f.Text());
+    const struct {
+        const char* exe;
+        std::string args;
+    } cases[] = {
+        {MAKE_EXE, ""},
+        {MAKE_EXE, At("font.fnt")},
+        {MAKE_EXE, "--size 20 " + At("font.fnt") + " " + At("out.sf3d")},  // a face-only option
+        {MAKE_EXE, "--codepage klingon " + At("font.fnt") + " " + At("out.sf3d")},
+        {MAKE_EXE, "--packing round " + At("font.fnt") + " " + At("out.sf3d")},
+        {MAKE_EXE, "--fill red " + At("font.fnt") + " " + At("out.sf3d")},
+        {MAKE_EXE, "--frobnicate 1 " + At("font.fnt") + " " + At("out.sf3d")},
+        {INSPECT_EXE, ""},
+        {INSPECT_EXE, At("a.sf3d") + " --specimen " + At("s.png")},  // no text
+        {INSPECT_EXE, At("a.sf3d") + " --text hello"},                 // no picture
+        {INSPECT_EXE, At("a.sf3d") + " --size big --specimen x.png --text x"},
+    };
+    for (const auto& c : cases) {
+        const Outcome run = Exec(c.exe, c.args);
+        EXPECT_EQ(run.status, 2) << c.exe << " " << c.args;
+        EXPECT_EQ(run.ErrLines(), 1) << run.err;
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "out.sf3d"));
+}
+
+TEST_F(Commands, TheInspectorListsEachProblemAndTheTable) {
+    test_support::Record a{65, 0, 0, 3, 0, 0, 0, 2, 2};  // line height 0
+    const auto broken = test_support::PackedFontBuilder().Add({a, a}).Build();
+    Spill(dir_ / "broken.sf3d", std::string(broken.begin(), broken.end()));
+    const Outcome run = Inspect(At("broken.sf3d") + " --table");
+    EXPECT_EQ(run.status, 1);
+    // A duplicate code and two zero line heights, one line each.
+    EXPECT_EQ(run.ErrLines(), 3) << run.err;
+    EXPECT_NE(run.out.find("3 problems"), std::string::npos) << run.out;
+    // The summary, the table's header and its two rows.
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 4) << run.out;
+
+    const Outcome missing = Inspect(At("nothing.sf3d"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.ErrLines(), 1);
+}
+
+TEST_F(Commands, TheInspectorWritesASpecimen) {
+    const Outcome run = Inspect(std::string("'") + DEMO_FONT_FILE + "' --specimen " + At("s.png") +
+                            " --text 'Gr\xC3\xB6\xC3\x9F" "e' --utf8 --arc 10 --size 0.8 --transparency 200");
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string png = Slurp(dir_ / "s.png");
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+}
+
+TEST_F(Commands, AFaceIsMade) {
+    if (!fs::exists(DEJAVU_SANS_FILE)) GTEST_SKIP() << "DejaVu Sans is not installed";
+    const Outcome run = Make(std::string("--size 14 --outline 1 --shadow 1,1 --gradient FFFFFF,#808080 '") +
+                         DEJAVU_SANS_FILE + "' " + At("dv.sf3d"));
+#if SPRITEFONT_MAKE_FREETYPE
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Inspect(At("dv.sf3d")).status, 0);
+#else
+    EXPECT_EQ(run.status, 2) << "face options are refused without FreeType";
+#endif
+}
+
+}  // namespace
