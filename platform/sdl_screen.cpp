@@ -13,11 +13,30 @@
 #include <thread>
 #include <vector>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <dlfcn.h>
+#include <link.h>
+#endif
+
 #include "frame_pacer.h"
 #include "png_codec.h"
 #include "sdl_internal.h"
 
 namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+// The GL driver's libraries are unloaded when SDL closes, and the leak
+// checker then cannot tell whose allocations it finds at exit. Pinning them
+// keeps their names in its reports, so its suppressions can match them.
+int PinLoadedLibrary(dl_phdr_info* info, size_t, void*) {
+    if (info->dlpi_name && info->dlpi_name[0])
+        dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    return 0;
+}
+void PinGraphicsLibraries() { dl_iterate_phdr(PinLoadedLibrary, nullptr); }
+#else
+void PinGraphicsLibraries() {}
+#endif
 
 struct RendererDeleter {
     void operator()(SDL_Renderer* renderer) const noexcept { SDL_DestroyRenderer(renderer); }
@@ -192,6 +211,7 @@ bool SdlScreen::Open(PlatformStatus* status) {
     if (!renderer_) renderer_.reset(SDL_CreateRenderer(window_, -1, flags));
     if (!renderer_) return fail(PlatformError::NoRenderer);
 
+    PinGraphicsLibraries();
     SDL_RendererInfo info;
     SDL_GetRendererInfo(renderer_.get(), &info);
     rendererName_ = info.name;
