@@ -32,7 +32,7 @@
 inline constexpr std::int32_t kScreenWidth = 800;
 inline constexpr std::int32_t kScreenHeight = 600;
 
-// Event codes of Window::PollEvent.
+// Event codes of PlatformWindow::PollEvent.
 inline constexpr std::int32_t EventNone = 0;
 inline constexpr std::int32_t EventRepaint = 15;  // handled inside the poll: the last frame shown again
 inline constexpr std::int32_t EventClose = 16;    // close box, window menu, desktop shortcut, SIGINT
@@ -44,7 +44,7 @@ enum class VideoMode : std::int32_t {
 
 // Why opening something failed. Tests compare kinds, never the message text.
 enum class PlatformError : std::int32_t {
-    None = 0,
+    Ok = 0,
     NoDisplay,       // no display to open a window on (or only a headless video driver)
     VideoInit,       // SDL's video could not start
     WindowCreate,    // the window could not be made
@@ -56,7 +56,7 @@ enum class PlatformError : std::int32_t {
 const char* PlatformErrorMessage(PlatformError error) noexcept;
 
 struct PlatformStatus {
-    PlatformError error = PlatformError::None;
+    PlatformError error = PlatformError::Ok;
     std::string detail;  // SDL's own words, when it gave any
 };
 
@@ -71,9 +71,9 @@ struct DrawStats {
 
 class Screen;
 
-class Window {
+class PlatformWindow {
 public:
-    virtual ~Window() = default;
+    virtual ~PlatformWindow() = default;
     // Never waits; takes at most one event. Returns EventNone, EventClose or
     // EventRepaint (after showing the last frame again); everything else the
     // program does not act on is kept out of the queue.
@@ -140,9 +140,9 @@ public:
 
     // Title "SCREEN", client area 800 x 600, not resizable, centred, shown.
     // Only in VideoMode::Window.
-    std::unique_ptr<Window> OpenWindow(PlatformStatus* status);
+    std::unique_ptr<PlatformWindow> OpenWindow(PlatformStatus* status);
     // The screen filling the window's client area.
-    std::unique_ptr<Screen> OpenWindowedScreen(Window& window, PlatformStatus* status);
+    std::unique_ptr<Screen> OpenWindowedScreen(PlatformWindow& window, PlatformStatus* status);
     // 800 x 600 with no window; only in VideoMode::Offscreen.
     std::unique_ptr<Screen> OpenOffscreenScreen(PlatformStatus* status);
 

@@ -36,7 +36,7 @@ bool IsHeadlessDriver(const char* name) {
                     std::strcmp(name, "evdev") == 0);
 }
 
-class SdlWindow final : public Window {
+class SdlWindow final : public PlatformWindow {
 public:
     explicit SdlWindow(SdlWindowPtr window)
         : repaint_(std::make_shared<Screen*>(nullptr)), window_(std::move(window)) {}
@@ -77,7 +77,7 @@ std::unique_ptr<T> Fail(PlatformStatus* status, PlatformError error, const char*
 
 const char* PlatformErrorMessage(PlatformError error) noexcept {
     switch (error) {
-    case PlatformError::None: return "no error";
+    case PlatformError::Ok: return "no error";
     case PlatformError::NoDisplay: return "no display to open the window on (is DISPLAY set?)";
     case PlatformError::VideoInit: return "the video system could not start";
     case PlatformError::WindowCreate: return "the window could not be created";
@@ -127,20 +127,20 @@ const char* Platform::VideoDriver() const noexcept {
     return name ? name : "";
 }
 
-std::unique_ptr<Window> Platform::OpenWindow(PlatformStatus* status) {
+std::unique_ptr<PlatformWindow> Platform::OpenWindow(PlatformStatus* status) {
     if (mode_ != VideoMode::Window)
-        return Fail<Window>(status, PlatformError::NoDisplay, "the platform runs offscreen");
-    if (windowOpen) return Fail<Window>(status, PlatformError::AlreadyOpen, nullptr);
+        return Fail<PlatformWindow>(status, PlatformError::NoDisplay, "the platform runs offscreen");
+    if (windowOpen) return Fail<PlatformWindow>(status, PlatformError::AlreadyOpen, nullptr);
     // No SDL_WINDOW_RESIZABLE: SDL then pins the size hints to 800 x 600.
     SdlWindowPtr window(SDL_CreateWindow("SCREEN", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                          kScreenWidth, kScreenHeight,
                                          SDL_WINDOW_SHOWN | SDL_WINDOW_OPENGL));
-    if (!window) return Fail<Window>(status, PlatformError::WindowCreate, SDL_GetError());
+    if (!window) return Fail<PlatformWindow>(status, PlatformError::WindowCreate, SDL_GetError());
     windowOpen = true;
     return std::make_unique<SdlWindow>(std::move(window));
 }
 
-std::unique_ptr<Screen> Platform::OpenWindowedScreen(Window& window, PlatformStatus* status) {
+std::unique_ptr<Screen> Platform::OpenWindowedScreen(PlatformWindow& window, PlatformStatus* status) {
     PlatformStatus local;
     PlatformStatus* out = status ? status : &local;
     auto* sdlWindow = static_cast<SdlWindow*>(&window);
