@@ -2,6 +2,8 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_GLYPH_H
+#include FT_STROKER_H
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +18,9 @@ namespace {
 struct FreeTypeGuard {
     FT_Library library = nullptr;
     FT_Face face = nullptr;
+    FT_Stroker stroker = nullptr;
     ~FreeTypeGuard() {
+        if (stroker != nullptr) FT_Stroker_Done(stroker);
         if (face != nullptr) FT_Done_Face(face);
         if (library != nullptr) FT_Done_FreeType(library);
     }
@@ -40,27 +44,43 @@ Layer Over(const Layer& top, const Layer& bottom) {
             (top.b * top.a + bottom.b * wb) / a, a};
 }
 
-// Coverage grown by radius pixels with a soft edge: each texel takes the
-// strongest ink within the disc, weighted by how far inside the disc it lies.
-std::vector<double> Dilate(const std::vector<double>& ink, int width, int height, int radius) {
-    std::vector<double> out(ink.size(), 0.0);
-    const int reach = radius + 1;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            double best = 0.0;
-            for (int dy = -reach; dy <= reach; ++dy) {
-                const int sy = y + dy;
-                if (sy < 0 || sy >= height) continue;
-                for (int dx = -reach; dx <= reach; ++dx) {
-                    const int sx = x + dx;
-                    if (sx < 0 || sx >= width) continue;
-                    const double weight = std::clamp(radius + 0.5 - std::sqrt(double(dx * dx + dy * dy)), 0.0, 1.0);
-                    best = std::max(best, ink[static_cast<std::size_t>(sy * width + sx)] * weight);
-                }
-            }
-            out[static_cast<std::size_t>(y * width + x)] = best;
-        }
-    return out;
+// A grey bitmap placed in glyph space: left edge and top edge (y up) of its
+// texels, in pixels from the pen on the baseline.
+struct Coverage {
+    int left = 0, top = 0, width = 0, rows = 0, pitch = 0;
+    std::vector<std::uint8_t> texels;
+
+    void Take(const FT_Bitmap& bitmap, int bitmapLeft, int bitmapTop) {
+        left = bitmapLeft, top = bitmapTop;
+        width = static_cast<int>(bitmap.width), rows = static_cast<int>(bitmap.rows);
+        texels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(rows), 0);
+        for (int y = 0; y < rows; ++y)
+            for (int x = 0; x < width; ++x)
+                texels[static_cast<std::size_t>(y * width + x)] = bitmap.buffer[static_cast<std::ptrdiff_t>(y) * bitmap.pitch + x];
+    }
+    bool empty() const { return width == 0 || rows == 0; }
+    // Coverage 0..1 at glyph-space column x and row (y up) y.
+    double At(int x, int y) const {
+        const int col = x - left, row = top - 1 - y;
+        if (col < 0 || row < 0 || col >= width || row >= rows) return 0.0;
+        return texels[static_cast<std::size_t>(row * width + col)] / 255.0;
+    }
+};
+
+// The outline: the glyph's outer border stroked radius pixels out with round
+// joins, rendered filled, so it covers the ink and a ring around it.
+bool StrokedCoverage(FT_GlyphSlot slot, FT_Stroker stroker, Coverage* out) {
+    FT_Glyph glyph = nullptr;
+    if (FT_Get_Glyph(slot, &glyph) != 0) return false;
+    bool ok = FT_Glyph_StrokeBorder(&glyph, stroker, 0, 1) == 0 &&
+              FT_Glyph_To_Bitmap(&glyph, FT_RENDER_MODE_NORMAL, nullptr, 1) == 0;
+    if (ok) {
+        const auto* bitmap = reinterpret_cast<FT_BitmapGlyph>(glyph);
+        ok = bitmap->bitmap.pixel_mode == FT_PIXEL_MODE_GRAY;
+        if (ok) out->Take(bitmap->bitmap, bitmap->left, bitmap->top);
+    }
+    FT_Done_Glyph(glyph);
+    return ok;
 }
 
 Layer Colour(const Rgb& c, double alpha) { return {c.r / 255.0, c.g / 255.0, c.b / 255.0, alpha}; }
@@ -86,11 +106,12 @@ MakeStatus RenderFace(std::span<const std::uint8_t> faceFile, const Style& style
     const std::int32_t ascender = Pixels(size.ascender);
     const std::int32_t descender = Pixels(size.descender);
     const std::int32_t lineHeight = Pixels(size.height);
-    const int n = style.outline;
     const int dx = style.shadow ? style.shadowDx : 0, dy = style.shadow ? style.shadowDy : 0;
-    // The effects widen the image: the outline on every side, the shadow on one.
-    const int padLeft = n + std::max(0, -dx), padRight = n + std::max(0, dx);
-    const int padTop = n + std::max(0, -dy), padBottom = n + std::max(0, dy);
+    if (style.outline > 0) {
+        if (FT_Stroker_New(ft.library, &ft.stroker) != 0) return Fail(MakeError::FaceUnusable, "FreeType has no stroker");
+        FT_Stroker_Set(ft.stroker, static_cast<FT_Fixed>(style.outline) * 64, FT_STROKER_LINECAP_ROUND,
+                       FT_STROKER_LINEJOIN_ROUND, 0);
+    }
 
     std::vector<std::int32_t> missing;
     for (int byte = 1; byte <= 255; ++byte) {
@@ -98,36 +119,43 @@ MakeStatus RenderFace(std::span<const std::uint8_t> faceFile, const Style& style
         // Control characters draw nothing in any face.
         if (character < 0x20 || (character >= 0x7F && character <= 0x9F)) continue;
         const FT_UInt index = FT_Get_Char_Index(ft.face, static_cast<FT_ULong>(character));
-        if (index == 0 || FT_Load_Glyph(ft.face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0 ||
+        Coverage ink, outline;
+        // The outline is stroked from the outline before rendering consumes it.
+        const bool loaded = index != 0 && FT_Load_Glyph(ft.face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) == 0 &&
+                            ft.face->glyph->format == FT_GLYPH_FORMAT_OUTLINE;
+        if (!loaded || (ft.stroker != nullptr && !StrokedCoverage(ft.face->glyph, ft.stroker, &outline)) ||
             FT_Render_Glyph(ft.face->glyph, FT_RENDER_MODE_NORMAL) != 0 ||
             ft.face->glyph->bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) {
             missing.push_back(character);
             continue;
         }
         const FT_GlyphSlot slot = ft.face->glyph;
-        const FT_Bitmap& bitmap = slot->bitmap;
+        ink.Take(slot->bitmap, slot->bitmap_left, slot->bitmap_top);
         GlyphImage g;
         g.code = static_cast<std::uint8_t>(byte);
         g.advance = Pixels(slot->advance.x);
         g.lineHeight = lineHeight;
-        const int inkW = static_cast<int>(bitmap.width), inkH = static_cast<int>(bitmap.rows);
-        if (inkW == 0 || inkH == 0) {
+        if (ink.empty() && outline.empty()) {
             // A blank: it only moves the pen.
             glyphs->push_back(std::move(g));
             continue;
         }
-        const int w = inkW + padLeft + padRight, h = inkH + padTop + padBottom;
+        // The shape is ink and outline together; the shadow widens it on one side.
+        const Coverage& p = ink.empty() ? outline : ink;
+        const Coverage& q = outline.empty() ? p : outline;
+        const int shapeLeft = std::min(p.left, q.left), shapeRight = std::max(p.left + p.width, q.left + q.width);
+        const int shapeTop = std::max(p.top, q.top), shapeBottom = std::min(p.top - p.rows, q.top - q.rows);
+        const int left = shapeLeft + std::min(0, dx), top = shapeTop + std::max(0, -dy);
+        const int w = shapeRight - shapeLeft + std::abs(dx), h = shapeTop - shapeBottom + std::abs(dy);
         g.width = w;
         g.height = h;
-        g.offsetX = slot->bitmap_left - padLeft;
-        g.offsetY = ascender - slot->bitmap_top - padTop;
-        // The ink, placed inside the padded image.
-        std::vector<double> ink(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0.0);
-        for (int y = 0; y < inkH; ++y)
-            for (int x = 0; x < inkW; ++x)
-                ink[static_cast<std::size_t>((y + padTop) * w + x + padLeft)] =
-                    bitmap.buffer[static_cast<std::ptrdiff_t>(y) * bitmap.pitch + x] / 255.0;
-        const std::vector<double> shape = n > 0 ? Dilate(ink, w, h, n) : ink;
+        g.offsetX = left;
+        g.offsetY = ascender - top;
+        // Coverage of the image's texel (x, y), row 0 at the top.
+        const auto inkAt = [&](int x, int y) { return ink.At(left + x, top - 1 - y); };
+        const auto shapeAt = [&](int x, int y) {
+            return outline.empty() ? inkAt(x, y) : std::max(inkAt(x, y), outline.At(left + x, top - 1 - y));
+        };
         g.rgba.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
         const double lineSpan = std::max(1, ascender - descender);
         for (int y = 0; y < h; ++y) {
@@ -137,26 +165,21 @@ MakeStatus RenderFace(std::span<const std::uint8_t> faceFile, const Style& style
                 const double t = std::clamp((g.offsetY + y + 0.5) / lineSpan, 0.0, 1.0);
                 const Rgb& a = style.gradient->first;
                 const Rgb& b = style.gradient->second;
-                const auto mix = [t](std::uint8_t p, std::uint8_t q) {
-                    return static_cast<std::uint8_t>(std::lround(p + (q - p) * t));
+                const auto mix = [t](std::uint8_t from, std::uint8_t to) {
+                    return static_cast<std::uint8_t>(std::lround(from + (to - from) * t));
                 };
                 fill = {mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b)};
             }
             for (int x = 0; x < w; ++x) {
                 const std::size_t i = static_cast<std::size_t>(y * w + x);
                 Layer out{0, 0, 0, 0};
-                if (style.shadow) {
-                    const int sx = x - dx, sy = y - dy;
-                    const double s = (sx >= 0 && sy >= 0 && sx < w && sy < h)
-                                         ? shape[static_cast<std::size_t>(sy * w + sx)] : 0.0;
-                    out = Colour(style.shadowColour, s * style.shadowOpacity);
-                }
-                if (n > 0) out = Over(Colour(style.outlineColour, shape[i]), out);
-                out = Over(Colour(fill, ink[i]), out);
-                std::uint8_t* p = &g.rgba[i * 4];
-                p[3] = ToByte(out.a);
-                if (p[3] == 0) continue;
-                p[0] = ToByte(out.r), p[1] = ToByte(out.g), p[2] = ToByte(out.b);
+                if (style.shadow) out = Colour(style.shadowColour, shapeAt(x - dx, y - dy) * style.shadowOpacity);
+                if (!outline.empty()) out = Over(Colour(style.outlineColour, shapeAt(x, y)), out);
+                out = Over(Colour(fill, inkAt(x, y)), out);
+                std::uint8_t* px = &g.rgba[i * 4];
+                px[3] = ToByte(out.a);
+                if (px[3] == 0) continue;
+                px[0] = ToByte(out.r), px[1] = ToByte(out.g), px[2] = ToByte(out.b);
             }
         }
         glyphs->push_back(std::move(g));
