@@ -180,7 +180,8 @@ TEST_F(Commands, AFaceIsMade) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(Inspect(At("dv.sf3d")).status, 0);
 #else
-    EXPECT_EQ(run.status, 2) << "face options are refused without FreeType";
+    EXPECT_EQ(run.status, 1) << "a face cannot be read without FreeType";
+    EXPECT_FALSE(fs::exists(dir_ / "dv.sf3d"));
 #endif
 }
 

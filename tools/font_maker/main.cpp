@@ -10,6 +10,7 @@
 #include "atlas_packer.h"
 #include "bmfont.h"
 #include "code_page_names.h"
+#include "face_style.h"
 #include "file_io.h"
 #include "sprite_font.h"
 #if SPRITEFONT_MAKE_FREETYPE
@@ -84,9 +85,7 @@ int main(int argc, char** argv) {
     std::int32_t codePage = CodePageWindows1252;
     Packing packing = Packing::Tight;
     std::vector<std::string> positional, faceOnly;
-#if SPRITEFONT_MAKE_FREETYPE
     Style style;
-#endif
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -111,7 +110,6 @@ int main(int argc, char** argv) {
                    arg == "--outline-colour" || arg == "--shadow" || arg == "--shadow-colour" ||
                    arg == "--shadow-opacity") {
             faceOnly.push_back(arg);
-#if SPRITEFONT_MAKE_FREETYPE
             std::string a, b;
             if (arg == "--size") ok = ParseInt(value, 1, kMaxPixelSize, &style.pixelSize);
             else if (arg == "--fill") ok = ParseColour(value, &style.fill);
@@ -131,7 +129,6 @@ int main(int argc, char** argv) {
                 style.shadowOpacity = std::strtod(value.c_str(), &end);
                 ok = end != value.c_str() && *end == '\0' && style.shadowOpacity >= 0.0 && style.shadowOpacity <= 1.0;
             }
-#endif
         } else {
             return Usage("unknown option " + arg);
         }
