@@ -125,8 +125,9 @@ public:
     virtual double RefreshRate() const noexcept = 0;
 };
 
-// Starts and stops SDL's video. One per process; the window and screens must
-// be closed before it.
+// Starts and stops SDL's video. One per process, in one mode: a process that
+// opens a window cannot open an offscreen screen, and the other way round.
+// Close in reverse order of opening: screens, then the window, then this.
 class Platform {
 public:
     static std::unique_ptr<Platform> Start(VideoMode mode, PlatformStatus* status);

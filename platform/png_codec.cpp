@@ -22,6 +22,8 @@ struct ReadCursor {
 [[noreturn]] void OnPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void OnPngWarning(png_structp, png_const_charp) {}
 
+// libpng pulls the stream through this; a read past the known end is a
+// truncated image, reported as such rather than read out of bounds.
 void ReadFromCursor(png_structp png, png_bytep dest, png_size_t length) {
     auto* cursor = static_cast<ReadCursor*>(png_get_io_ptr(png));
     if (cursor->left != kUnbounded) {
@@ -68,6 +70,7 @@ bool ReadHeader(png_structp png, png_infop info, Header* header) {
         header->height > static_cast<png_uint_32>(kMaxImageSide))
         return true;  // the caller refuses it before any transform work
 
+    // Every colour type ends as 8-bit blue, green, red, alpha.
     if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
     if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA) {
         if (png_get_bit_depth(png, info) < 8) png_set_expand_gray_1_2_4_to_8(png);
@@ -80,9 +83,12 @@ bool ReadHeader(png_structp png, png_infop info, Header* header) {
     if (!header->hasAlpha) png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
+    // Anything but four bytes a pixel now would overrun the caller's rows.
     return png_get_rowbytes(png, info) == static_cast<png_size_t>(header->width) * 4;
 }
 
+// Reads all passes of an interlaced image too; the IEND chunk is never
+// needed, so nothing past the last row is read.
 bool ReadRows(png_structp png, png_bytepp rows) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_read_image(png, rows);
@@ -118,6 +124,8 @@ struct PngWriteGuard {
     PngWriteGuard& operator=(const PngWriteGuard&) = delete;
 };
 
+// Pixels arrive as 0xAARRGGBB words, bytes B, G, R, A: libpng swaps them to
+// R, G, B (and drops A as a filler when it is not kept).
 bool WriteImage(png_structp png, png_infop info, png_uint_32 width, png_uint_32 height,
                 bool keepAlpha, png_bytepp rows) {
     if (setjmp(png_jmpbuf(png))) return false;
@@ -148,6 +156,7 @@ const char* PngStatusMessage(PngStatus status) noexcept {
 
 PngStatus DecodePng(const void* data, std::size_t size, DecodedImage& out) noexcept {
     out = DecodedImage{};
+    // Anything shorter than the signature cannot be a PNG at all.
     if (!data || size < 8) return PngStatus::NotPng;
     const auto* bytes = static_cast<const png_byte*>(data);
     if (png_sig_cmp(bytes, 0, 8) != 0) return PngStatus::NotPng;
@@ -160,6 +169,8 @@ PngStatus DecodePng(const void* data, std::size_t size, DecodedImage& out) noexc
         png_set_sig_bytes(guard.png, 8);
 
         Header header{};
+        // A failed read that had run out of data is a cut stream, any other
+        // failure a damaged one.
         if (!ReadHeader(guard.png, guard.info, &header))
             return cursor.ranOut ? PngStatus::Truncated : PngStatus::Corrupt;
         if (header.width > static_cast<png_uint_32>(kMaxImageSide) ||
@@ -168,6 +179,7 @@ PngStatus DecodePng(const void* data, std::size_t size, DecodedImage& out) noexc
 
         const std::size_t width = header.width;
         const std::size_t height = header.height;
+        // Rows point straight into the result: no copy after decoding.
         std::vector<std::uint32_t> pixels(width * height);
         std::vector<png_bytep> rows(height);
         for (std::size_t y = 0; y < height; ++y)
@@ -193,6 +205,7 @@ bool EncodePng(const std::uint32_t* pixels, std::int32_t width, std::int32_t hei
     try {
         PngWriteGuard guard;
         if (!guard.info) return false;
+        // libpng wants mutable row pointers but only reads them when writing.
         std::vector<png_bytep> rows(static_cast<std::size_t>(height));
         for (std::size_t y = 0; y < rows.size(); ++y)
             rows[y] = reinterpret_cast<png_bytep>(

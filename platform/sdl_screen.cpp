@@ -208,6 +208,8 @@ bool SdlScreen::Open(PlatformStatus* status) {
     Uint32 flags = SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE;
     if (windowed_) flags |= SDL_RENDERER_PRESENTVSYNC;
     if (glIndex >= 0) renderer_.reset(SDL_CreateRenderer(window_, glIndex, flags));
+    // Any other accelerated renderer will do; SDL's software renderer will
+    // not: it maps textured geometry off by a texel and samples nearest only.
     if (!renderer_) renderer_.reset(SDL_CreateRenderer(window_, -1, flags));
     if (!renderer_) return fail(PlatformError::NoRenderer);
 
@@ -224,6 +226,8 @@ bool SdlScreen::Open(PlatformStatus* status) {
                                         SDL_TEXTUREACCESS_STATIC, 1, 1));
     if (!backBuffer_ || !cacheReset_ || SDL_SetRenderTarget(renderer_.get(), backBuffer_.get()) != 0)
         return fail(PlatformError::TargetTexture);
+    // The back buffer is copied, not blended, into the window; clears and
+    // lines replace pixels too.
     SDL_SetTextureBlendMode(backBuffer_.get(), SDL_BLENDMODE_NONE);
     SDL_SetRenderDrawBlendMode(renderer_.get(), SDL_BLENDMODE_NONE);
 
@@ -268,6 +272,7 @@ SpriteHandle SdlScreen::CreateSprite(std::int32_t request, const void* data, std
         DecodedImage image;
         if (DecodePng(data, size, image) != PngStatus::Ok) return 0;
         if (image.width > maxTextureWidth_ || image.height > maxTextureHeight_) return 0;
+        // Without flag 8 (or with no alpha in the image) the texture is opaque.
         if (!(image.hasAlpha && (flags & SpriteFlagAlpha)))
             for (std::uint32_t& pixel : image.pixels) pixel |= 0xFF000000u;
 
@@ -277,9 +282,11 @@ SpriteHandle SdlScreen::CreateSprite(std::int32_t request, const void* data, std
         if (!texture ||
             SDL_UpdateTexture(texture.get(), nullptr, image.pixels.data(), image.width * 4) != 0)
             return 0;
+        // Source alpha over inverse source alpha; the batch picks the filter.
         SDL_SetTextureBlendMode(texture.get(), SDL_BLENDMODE_BLEND);
         SDL_SetTextureScaleMode(texture.get(), SDL_ScaleModeNearest);
 
+        // The lowest free handle, or exactly the one asked for.
         std::size_t index = 0;
         if (request == AutoHandle) {
             while (index < sprites_.size() && sprites_[index].texture) ++index;
@@ -320,6 +327,7 @@ SpriteHandle SdlScreen::CreateSprite3D(std::int32_t request, SpriteHandle sprite
     } catch (const std::bad_alloc&) {
         return 0;
     }
+    // Whole texture, white corners, display size = texture size, no turn.
     Sprite3DSlot& slot = sprites3D_[index];
     slot = Sprite3DSlot{};
     slot.used = true;
@@ -373,16 +381,19 @@ void SdlScreen::DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, std::int3
     // Empty, or mirrored in one direction only (its winding turned): nothing.
     if (width == 0 || height == 0 || ((width < 0) != (height < 0))) return;
 
+    // A change of texture closes the run; draw order is never changed.
     if (runQuads_ != 0 && runSprite_ != slot->sprite) SubmitRun();
     if (runQuads_ == quadCapacity_ && !GrowQuads()) SubmitRun();
     runSprite_ = slot->sprite;
 
+    // The vertex alpha multiplies the texels' alpha: transparency / 255.
     const auto alpha = static_cast<Uint8>(std::clamp(transparency, 0, 255));
     const float left = static_cast<float>(x);
     const float top = static_cast<float>(y);
     const float w = static_cast<float>(width);
     const float h = static_cast<float>(height);
     SDL_Vertex* v = vertices_.data() + runQuads_ * 4;
+    // Unturned quads take their corners exactly, so texels land on pixels.
     if (slot->upright) {
         v[0].position = {left, top};
         v[1].position = {left + w, top};
@@ -408,6 +419,8 @@ void SdlScreen::DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, std::int3
     ++runQuads_;
 }
 
+// Doubles the vertex and index buffers: allocation happens only while a
+// frame of a size never seen before warms them up.
 bool SdlScreen::GrowQuads() noexcept {
     const std::size_t capacity = quadCapacity_ == 0 ? kInitialQuads : quadCapacity_ * 2;
     // SDL counts vertices and indices in int.
@@ -440,6 +453,8 @@ void SdlScreen::ApplyScaleMode(SpriteSlot& sprite, SDL_ScaleMode mode) noexcept 
     sprite.scaleMode = mode;
 }
 
+// Hands the collected run to SDL in one call, sampled as the batch wants
+// (nearest outside a batch).
 void SdlScreen::SubmitRun() noexcept {
     if (runQuads_ == 0) return;
     SpriteSlot& sprite = sprites_[runSprite_];
@@ -462,6 +477,7 @@ void SdlScreen::Clear(std::uint32_t colour) noexcept {
                            static_cast<Uint8>((colour >> 8) & 0xFF),
                            static_cast<Uint8>((colour >> 16) & 0xFF), 255);
     SDL_RenderClear(renderer_.get());
+    // A frame starts with its clear.
     stats_.frameGeometryCalls = 0;
     stats_.frameQuads = 0;
 }
@@ -531,6 +547,7 @@ void SdlScreen::DrawLine(std::int32_t x, std::int32_t y, std::int32_t width,
         SDL_RenderDrawPoints(r, linePoints_.data(), static_cast<int>(linePoints_.size()));
 }
 
+// The window gets a copy; the back buffer keeps the frame for a repaint.
 void SdlScreen::ShowBackBuffer() noexcept {
     SDL_Renderer* r = renderer_.get();
     SDL_SetRenderTarget(r, nullptr);
@@ -546,6 +563,7 @@ void SdlScreen::PresentPaced() noexcept {
                    Clock::now().time_since_epoch())
             .count();
     };
+    // Sleeping before the present spaces the presents evenly.
     const std::int64_t delay = pacer_.DelayBeforePresent(nanos());
     if (delay > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(delay));
     SDL_RenderPresent(renderer_.get());
@@ -557,6 +575,7 @@ void SdlScreen::Flip() noexcept {
     inBatch_ = false;
     in2D_ = false;
     ++stats_.frames;
+    // Offscreen there is nothing to show; the frame only has to be finished.
     if (windowed_)
         ShowBackBuffer();
     else
@@ -571,6 +590,7 @@ void SdlScreen::Repaint() noexcept {
 
 bool SdlScreen::ReadPixels(std::span<std::uint32_t> out) noexcept {
     if (out.size() < static_cast<std::size_t>(kScreenWidth) * kScreenHeight) return false;
+    // Quads still collecting belong to the frame being read.
     SubmitRun();
     return SDL_RenderReadPixels(renderer_.get(), nullptr, SDL_PIXELFORMAT_ARGB8888, out.data(),
                                 kScreenWidth * 4) == 0;

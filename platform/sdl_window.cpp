@@ -42,9 +42,12 @@ public:
         : repaint_(std::make_shared<Screen*>(nullptr)), window_(std::move(window)) {}
     ~SdlWindow() override { windowOpen = false; }
 
+    // SDL_PollEvent gathers what the X server sent (through the filter) and
+    // hands back the oldest event: one per call, never waiting.
     std::int32_t PollEvent() noexcept override {
         SDL_Event event;
         if (!SDL_PollEvent(&event)) return EventNone;
+        // SDL turns the last window's close and SIGINT/SIGTERM into SDL_QUIT.
         if (event.type == SDL_QUIT) return EventClose;
         if (event.type == SDL_WINDOWEVENT) {
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) return EventClose;
@@ -90,6 +93,8 @@ const char* PlatformErrorMessage(PlatformError error) noexcept {
 
 std::unique_ptr<Platform> Platform::Start(VideoMode mode, PlatformStatus* status) {
     if (platformStarted) return Fail<Platform>(status, PlatformError::AlreadyOpen, nullptr);
+    // Offscreen takes SDL's offscreen driver (EGL, no X server); a window
+    // takes whatever real display SDL finds, but never a headless driver.
     if (mode == VideoMode::Offscreen) {
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     } else if (IsHeadlessDriver(std::getenv("SDL_VIDEODRIVER"))) {
@@ -97,6 +102,7 @@ std::unique_ptr<Platform> Platform::Start(VideoMode mode, PlatformStatus* status
                               "SDL_VIDEODRIVER names a driver without a display");
     }
     SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
+    // For a window, a video start-up failure almost always means no display.
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return Fail<Platform>(status,
                               mode == VideoMode::Window ? PlatformError::NoDisplay
@@ -116,6 +122,7 @@ std::unique_ptr<Platform> Platform::Start(VideoMode mode, PlatformStatus* status
     return std::unique_ptr<Platform>(new Platform(mode));
 }
 
+// Screens and windows must be gone by now: SDL_Quit frees what they hold.
 Platform::~Platform() {
     SDL_SetEventFilter(nullptr, nullptr);
     SDL_Quit();
@@ -153,6 +160,7 @@ std::unique_ptr<Screen> Platform::OpenOffscreenScreen(PlatformStatus* status) {
     PlatformStatus* out = status ? status : &local;
     if (mode_ != VideoMode::Offscreen)
         return Fail<Screen>(out, PlatformError::VideoInit, "the platform runs with a window");
+    // The offscreen driver still wants a window to hang the GL context on.
     SdlWindowPtr window(SDL_CreateWindow("SCREEN", 0, 0, kScreenWidth, kScreenHeight,
                                          SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL));
     if (!window) return Fail<Screen>(out, PlatformError::WindowCreate, SDL_GetError());

@@ -29,6 +29,7 @@ ChildProcess::ChildProcess(const std::string& path, const std::vector<std::strin
         bool drop = false;
         for (const std::string& name : unset)
             if (text.compare(0, name.size() + 1, name + "=") == 0) drop = true;
+        // A variable that is set anew replaces the inherited one.
         for (const std::string& added : set)
             if (text.compare(0, added.find('=') + 1, added.substr(0, added.find('=') + 1)) == 0)
                 drop = true;
@@ -41,6 +42,8 @@ ChildProcess::ChildProcess(const std::string& path, const std::vector<std::strin
     std::string program = path;
     char* argv[] = {program.data(), nullptr};
 
+    // The child's stderr goes into a pipe that Wait drains while it polls,
+    // so a chatty child never blocks on a full pipe.
     int pipeFds[2];
     if (pipe(pipeFds) != 0) return;
     startedAt_ = Now();
@@ -57,6 +60,7 @@ ChildProcess::ChildProcess(const std::string& path, const std::vector<std::strin
     fcntl(stderrFd_, F_SETFL, O_NONBLOCK);
 }
 
+// A test that fails half-way must not leave a window program running.
 ChildProcess::~ChildProcess() {
     if (pid_ > 0) {
         kill(pid_, SIGKILL);
@@ -85,6 +89,7 @@ ChildResult ChildProcess::Wait(double timeoutSeconds) {
             result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
             break;
         }
+        // Past the deadline the child is killed and reported as not exited.
         if (Now() - startedAt_ > timeoutSeconds) {
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);

@@ -12,7 +12,7 @@
 
 namespace {
 
-struct PngSpec {
+struct PngFixture {
     std::uint32_t width = 2;
     std::uint32_t height = 2;
     int colourType = PNG_COLOR_TYPE_RGB_ALPHA;
@@ -30,7 +30,7 @@ void Append(png_structp png, png_bytep data, png_size_t length) {
     out->insert(out->end(), data, data + length);
 }
 
-std::vector<unsigned char> WritePng(const PngSpec& spec) {
+std::vector<unsigned char> WritePng(const PngFixture& fixture) {
     std::vector<unsigned char> out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -40,24 +40,24 @@ std::vector<unsigned char> WritePng(const PngSpec& spec) {
         return {};
     }
     png_set_write_fn(png, &out, Append, nullptr);
-    png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colourType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, fixture.width, fixture.height, fixture.bitDepth, fixture.colourType,
+                 fixture.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!spec.palette.empty())
-        png_set_PLTE(png, info, spec.palette.data(), static_cast<int>(spec.palette.size()));
-    if (!spec.paletteAlpha.empty())
-        png_set_tRNS(png, info, spec.paletteAlpha.data(),
-                     static_cast<int>(spec.paletteAlpha.size()), nullptr);
-    if (spec.greyTrns) {
+    if (!fixture.palette.empty())
+        png_set_PLTE(png, info, fixture.palette.data(), static_cast<int>(fixture.palette.size()));
+    if (!fixture.paletteAlpha.empty())
+        png_set_tRNS(png, info, fixture.paletteAlpha.data(),
+                     static_cast<int>(fixture.paletteAlpha.size()), nullptr);
+    if (fixture.greyTrns) {
         png_color_16 grey{};
-        grey.gray = spec.greyTrnsValue;
+        grey.gray = fixture.greyTrnsValue;
         png_set_tRNS(png, info, nullptr, 0, &grey);
     }
     png_write_info(png, info);
-    const std::size_t stride = spec.rows.size() / spec.height;
-    std::vector<png_bytep> rows(spec.height);
-    for (std::uint32_t y = 0; y < spec.height; ++y)
-        rows[y] = const_cast<png_bytep>(spec.rows.data() + y * stride);
+    const std::size_t stride = fixture.rows.size() / fixture.height;
+    std::vector<png_bytep> rows(fixture.height);
+    for (std::uint32_t y = 0; y < fixture.height; ++y)
+        rows[y] = const_cast<png_bytep>(fixture.rows.data() + y * stride);
     png_write_image(png, rows.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -66,7 +66,7 @@ std::vector<unsigned char> WritePng(const PngSpec& spec) {
 
 struct DecodeCase {
     std::string name;
-    PngSpec spec;
+    PngFixture fixture;
     bool hasAlpha;
     std::vector<std::uint32_t> expected;  // 0xAARRGGBB
 };
@@ -74,18 +74,18 @@ struct DecodeCase {
 std::vector<DecodeCase> DecodeCases() {
     std::vector<DecodeCase> cases;
     {
-        PngSpec s;
+        PngFixture s;
         s.rows = {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 10, 20, 30, 40};
         cases.push_back({"rgba", s, true, {0xFFFF0000, 0x8000FF00, 0x000000FF, 0x280A141E}});
     }
     {
-        PngSpec s;
+        PngFixture s;
         s.colourType = PNG_COLOR_TYPE_RGB;
         s.rows = {255, 0, 0, 0, 255, 0, 0, 0, 255, 1, 2, 3};
         cases.push_back({"rgb", s, false, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFF010203}});
     }
     {
-        PngSpec s;
+        PngFixture s;
         s.colourType = PNG_COLOR_TYPE_PALETTE;
         s.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
         s.paletteAlpha = {255, 64};  // entry 2 has no tRNS value: opaque
@@ -94,7 +94,7 @@ std::vector<DecodeCase> DecodeCases() {
                          {0xFFFF0000, 0x4000FF00, 0xFF0000FF, 0x4000FF00}});
     }
     {
-        PngSpec s;
+        PngFixture s;
         s.colourType = PNG_COLOR_TYPE_PALETTE;
         s.bitDepth = 4;
         s.palette = {{9, 8, 7}, {1, 2, 3}};
@@ -103,20 +103,20 @@ std::vector<DecodeCase> DecodeCases() {
                          {0xFF090807, 0xFF010203, 0xFF010203, 0xFF090807}});
     }
     {
-        PngSpec s;
+        PngFixture s;
         s.colourType = PNG_COLOR_TYPE_GRAY;
         s.rows = {0, 100, 200, 255};
         cases.push_back({"grey", s, false, {0xFF000000, 0xFF646464, 0xFFC8C8C8, 0xFFFFFFFF}});
     }
     {
-        PngSpec s;
+        PngFixture s;
         s.colourType = PNG_COLOR_TYPE_GRAY;
         s.bitDepth = 2;
         s.rows = {0x40, 0xB0};  // values 1, 0 / 2, 3 in the top bits
         cases.push_back({"grey 2-bit", s, false, {0xFF555555, 0xFF000000, 0xFFAAAAAA, 0xFFFFFFFF}});
     }
     {
-        PngSpec s;
+        PngFixture s;
         s.colourType = PNG_COLOR_TYPE_GRAY;
         s.greyTrns = true;
         s.greyTrnsValue = 100;
@@ -125,14 +125,14 @@ std::vector<DecodeCase> DecodeCases() {
                          {0xFF000000, 0x00646464, 0xFFC8C8C8, 0x00646464}});
     }
     {
-        PngSpec s;
+        PngFixture s;
         s.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
         s.rows = {0, 255, 100, 0, 200, 50, 255, 128};
         cases.push_back({"grey with alpha", s, true,
                          {0xFF000000, 0x00646464, 0x32C8C8C8, 0x80FFFFFF}});
     }
     {
-        PngSpec s;
+        PngFixture s;
         s.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
         s.bitDepth = 16;
         s.width = 2;
@@ -143,7 +143,7 @@ std::vector<DecodeCase> DecodeCases() {
         cases.push_back({"rgba 16-bit", s, true, {0xFF123456, 0x7F00FF80}});
     }
     {
-        PngSpec s;
+        PngFixture s;
         s.colourType = PNG_COLOR_TYPE_GRAY;
         s.bitDepth = 16;
         s.width = 2;
@@ -153,7 +153,7 @@ std::vector<DecodeCase> DecodeCases() {
     }
     {
         // Adam7 spreads a 9 x 9 image over all seven passes.
-        PngSpec s;
+        PngFixture s;
         s.width = 9;
         s.height = 9;
         s.colourType = PNG_COLOR_TYPE_RGB;
@@ -175,11 +175,11 @@ std::vector<DecodeCase> DecodeCases() {
 TEST(PngDecode, DecodesEveryColourTypeToStraightBgra) {
     for (const DecodeCase& c : DecodeCases()) {
         SCOPED_TRACE(c.name);
-        const std::vector<unsigned char> file = WritePng(c.spec);
+        const std::vector<unsigned char> file = WritePng(c.fixture);
         DecodedImage image;
         ASSERT_EQ(DecodePng(file.data(), file.size(), image), PngStatus::Ok);
-        EXPECT_EQ(image.width, static_cast<std::int32_t>(c.spec.width));
-        EXPECT_EQ(image.height, static_cast<std::int32_t>(c.spec.height));
+        EXPECT_EQ(image.width, static_cast<std::int32_t>(c.fixture.width));
+        EXPECT_EQ(image.height, static_cast<std::int32_t>(c.fixture.height));
         EXPECT_EQ(image.hasAlpha, c.hasAlpha);
         ASSERT_EQ(image.pixels.size(), c.expected.size());
         for (std::size_t i = 0; i < c.expected.size(); ++i)
@@ -193,7 +193,7 @@ TEST(PngDecode, DecodesEveryColourTypeToStraightBgra) {
 }
 
 std::vector<unsigned char> SmallRgba() {
-    PngSpec s;
+    PngFixture s;
     s.width = 16;
     s.height = 16;
     s.rows.assign(16 * 16 * 4, 0x5A);
@@ -217,7 +217,7 @@ struct BadCase {
 };
 
 std::vector<unsigned char> WithSide(std::uint32_t width) {
-    PngSpec s;
+    PngFixture s;
     s.width = width;
     s.height = 1;
     s.colourType = PNG_COLOR_TYPE_GRAY;

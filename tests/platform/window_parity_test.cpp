@@ -53,6 +53,7 @@ bool DrawScene(Screen& screen) {
 std::vector<std::uint32_t> RenderOffscreenInChild() {
     int fds[2];
     if (pipe(fds) != 0) return {};
+    // Forked before this process touches SDL, so the child starts clean.
     const pid_t child = fork();
     if (child == 0) {
         close(fds[0]);
@@ -72,6 +73,7 @@ std::vector<std::uint32_t> RenderOffscreenInChild() {
         _exit(left == 0 && !pixels.empty() ? 0 : 1);
     }
     close(fds[1]);
+    // The child writes the whole frame, or fails and says so by its exit code.
     std::vector<std::uint32_t> pixels(kPixels);
     auto* bytes = reinterpret_cast<char*>(pixels.data());
     std::size_t got = 0;
@@ -87,6 +89,8 @@ std::vector<std::uint32_t> RenderOffscreenInChild() {
     return pixels;
 }
 
+// Pixels whose colour differs (alpha aside: the window has none); first
+// names where the first one lies.
 int Mismatches(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b,
                std::string* first) {
     int count = 0;
@@ -110,6 +114,7 @@ TEST(WindowParity, TheWindowShowsWhatTheOffscreenScreenRenders) {
     ASSERT_TRUE(window) << status.detail;
     auto screen = platform->OpenWindowedScreen(*window, &status);
     ASSERT_TRUE(screen) << status.detail;
+    // Both sides must run the same renderer for pixel-exact agreement.
     EXPECT_STREQ(screen->RendererName(), "opengl");
     ASSERT_TRUE(DrawScene(*screen));
     const std::vector<std::uint32_t> readback = screen->ReadPixels();
@@ -118,6 +123,7 @@ TEST(WindowParity, TheWindowShowsWhatTheOffscreenScreenRenders) {
 
     // What reaches the window after the flip is the same frame.
     screen->Flip();
+    // The X server may take a moment to show the present.
     int mismatched = -1;
     for (int attempt = 0; attempt < 50 && mismatched != 0; ++attempt) {
         std::vector<std::uint32_t> shown;

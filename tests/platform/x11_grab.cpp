@@ -10,10 +10,12 @@ bool GrabX11Window(void* sdlWindow, std::vector<std::uint32_t>& out) {
     if (!SDL_GetWindowWMInfo(static_cast<SDL_Window*>(sdlWindow), &info) ||
         info.subsystem != SDL_SYSWM_X11)
         return false;
+    // SDL's own connection: its requests (the present) are done after the sync.
     XSync(info.info.x11.display, False);
     XImage* image =
         XGetImage(info.info.x11.display, info.info.x11.window, 0, 0, 800, 600, AllPlanes, ZPixmap);
     if (!image) return false;
+    // XGetPixel copes with whatever visual layout the server chose.
     out.assign(800 * 600, 0);
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x)
