@@ -244,7 +244,7 @@ bool SdlScreen::Open(PlatformStatus* status) {
         // retrace (Xvfb reads 0); SDL would then sleep whole milliseconds
         // (62.5 frames/s), so switch that off and pace exactly ourselves.
         const bool gl = std::strncmp(rendererName_, "opengl", 6) == 0;
-        const bool retrace = gl && SDL_GL_GetSwapInterval() > 0;
+        const bool retrace = gl && SDL_GL_GetSwapInterval() != 0;  // -1 is adaptive
         if (!retrace) SDL_RenderSetVSync(renderer_.get(), 0);
         SDL_DisplayMode mode{};
         double hz = 0.0;

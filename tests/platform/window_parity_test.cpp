@@ -133,8 +133,18 @@ TEST(WindowParity, TheWindowShowsWhatTheOffscreenScreenRenders) {
     }
     EXPECT_EQ(mismatched, 0) << "window and back buffer differ, first at " << where;
 
-    // A repaint shows the same frame again, and the back buffer keeps it.
-    screen->Repaint();
+    // An expose reaches the poll as a repaint, which shows the same frame
+    // again; the back buffer keeps it.
+    ASSERT_TRUE(ExposeX11Window(window->SystemHandle()));
+    std::int32_t code = EventNone;
+    for (int attempt = 0; attempt < 200 && code != EventRepaint; ++attempt) {
+        code = window->PollEvent();
+        if (code != EventRepaint) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(code, EventRepaint);
+    std::vector<std::uint32_t> repainted;
+    ASSERT_TRUE(GrabX11Window(window->SystemHandle(), repainted));
+    EXPECT_EQ(Mismatches(repainted, readback, &where), 0) << "first at " << where;
     EXPECT_TRUE(screen->ReadPixels() == readback);
 }
 

@@ -24,3 +24,15 @@ bool GrabX11Window(void* sdlWindow, std::vector<std::uint32_t>& out) {
     XDestroyImage(image);
     return true;
 }
+
+bool ExposeX11Window(void* sdlWindow) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(static_cast<SDL_Window*>(sdlWindow), &info) ||
+        info.subsystem != SDL_SYSWM_X11)
+        return false;
+    // Background None keeps the pixels; True asks for the Expose event.
+    XClearArea(info.info.x11.display, info.info.x11.window, 0, 0, 0, 0, True);
+    XFlush(info.info.x11.display);
+    return true;
+}
