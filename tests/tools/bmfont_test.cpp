@@ -122,21 +122,37 @@ TEST(BmFont, GlyphsKeepTheirMetricsAndPixelsAcrossPages) {
     }
 }
 
-// A grey page without alpha holds coverage: it becomes white ink.
+// A grey page whose alpha says nothing holds coverage: it becomes white ink.
+// Without an alpha channel, and with one that is all 0 (as BMFont writes
+// for an alpha channel set to "zero").
 TEST(BmFont, AGreyPageWithoutAlphaBecomesWhiteInk) {
-    Fixture f = Fixture::Standard();
-    for (auto& page : f.pages) page.channels = 1;
-    const Made made = Make(f, font_maker::BmFormat::Text);
-    ASSERT_TRUE(made.status.ok()) << made.status.message;
-    const auto font = sftools::UnpackFont(made.block);
-    const auto atlas = sftools::DecodePng(font->png);
-    ASSERT_TRUE(atlas);
-    const sftools::GlyphMetrics& a = font->glyphs[1];
-    ASSERT_EQ(a.code, 65);
-    const std::uint8_t* got = &atlas->rgba[static_cast<std::size_t>((a.srcY * atlas->width + a.srcX) * 4)];
-    EXPECT_EQ(got[3], f.Texel(0, 1, 2)[3]);
-    if (got[3] != 0) {
-        EXPECT_EQ(got[0], 255);
+    for (bool zeroAlpha : {false, true}) {
+        Fixture f = Fixture::Standard();
+        for (auto& page : f.pages) page.channels = 1;
+        Fixture sent = f;
+        if (zeroAlpha)
+            for (auto& page : sent.pages) {
+                page.channels = 4;
+                for (std::size_t i = 0; i < page.rgba.size(); i += 4) {
+                    page.rgba[i] = page.rgba[i + 1] = page.rgba[i + 2] = page.rgba[i + 3];
+                    page.rgba[i + 3] = 0;
+                }
+            }
+        const Made made = Make(Bytes(f.Text()), sent.PageFiles());
+        ASSERT_TRUE(made.status.ok()) << made.status.message;
+        const auto font = sftools::UnpackFont(made.block);
+        const auto atlas = sftools::DecodePng(font->png);
+        ASSERT_TRUE(atlas);
+        const sftools::GlyphMetrics& a = font->glyphs[1];
+        ASSERT_EQ(a.code, 65);
+        for (int y = 0; y < a.srcHeight; ++y)
+            for (int x = 0; x < a.srcWidth; ++x) {
+                const std::uint8_t* got = &atlas->rgba[static_cast<std::size_t>(((a.srcY + y) * atlas->width + a.srcX + x) * 4)];
+                ASSERT_EQ(got[3], f.Texel(0, 1 + x, 2 + y)[3]) << zeroAlpha;
+                if (got[3] != 0) {
+                    ASSERT_EQ(got[0], 255);
+                }
+            }
     }
 }
 

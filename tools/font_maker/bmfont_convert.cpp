@@ -21,14 +21,13 @@ std::string CharLabel(const BmChar& c) {
     return "char " + std::to_string(c.id) + " (" + sftools::CharacterName(static_cast<std::int32_t>(c.id)) + ")";
 }
 
-// A page without alpha holds its glyphs in the colour channels. Grey pages
-// (BMFont's one-channel export) say coverage and become white ink; a page in
-// colour cannot be told apart from its background.
+// A page whose alpha says nothing (none at all, or one value throughout, as
+// BMFont writes for an alpha channel set to zero or one) holds its glyphs in
+// the colour channels. Grey pages (BMFont's one-channel export) say coverage
+// and become white ink; a page in colour cannot be told from its background.
 MakeStatus GivePageAlpha(sftools::Image* page, const std::string& file) {
-    for (std::size_t i = 0; i < page->rgba.size(); i += 4) {
-        const std::uint8_t* p = &page->rgba[i];
-        if (p[3] != 255) return {};  // it has alpha after all
-    }
+    for (std::size_t i = 4; i < page->rgba.size(); i += 4)
+        if (page->rgba[i + 3] != page->rgba[3]) return {};  // real alpha
     for (std::size_t i = 0; i < page->rgba.size(); i += 4) {
         const std::uint8_t* p = &page->rgba[i];
         if (p[0] != p[1] || p[1] != p[2])

@@ -16,7 +16,8 @@ namespace {
 
 const char kUsage[] =
     "usage: spritefont_inspect FONT.sf3d [--table] [--codepage NAME]\n"
-    "       spritefont_inspect FONT.sf3d --specimen OUT.png --text TEXT [style options] [--utf8]\n"
+    "       spritefont_inspect FONT.sf3d --specimen OUT.png --text TEXT\n"
+    "                          [style options] [--utf8] [--codepage NAME]\n"
     "\n"
     "Checks the packed font: the magic, the atlas length against the file, that\n"
     "the atlas PNG decodes and has alpha, that the glyph records are ended,\n"
