@@ -19,6 +19,7 @@ FixturePage Page(const std::string& file, std::int32_t width, std::int32_t heigh
     return page;
 }
 
+// Little-endian, as every field of the binary form.
 void Put(std::vector<std::uint8_t>* out, std::uint64_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out->push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
@@ -27,8 +28,11 @@ void Put(std::vector<std::uint8_t>* out, std::uint64_t v, int bytes) {
 
 Fixture Fixture::Standard() {
     Fixture f;
+    // Two pages of different sizes, so a glyph cut from the wrong page shows.
     f.pages = {Page("fixture_0.png", 24, 16, 11), Page("fixture_1.png", 20, 20, 97)};
     f.chars = {
+        // id, x, y, width, height, xoffset, yoffset, xadvance, page: a space, 'A', 'B'
+        // (a negative xoffset), the euro sign (Unicode only) and U+0100 (in no code page).
         {32, 0, 0, 0, 0, 0, 9, 4, 0},
         {65, 1, 2, 6, 8, 1, 2, 8, 0},
         {66, 2, 3, 5, 7, -1, 3, 7, 1},
@@ -39,6 +43,8 @@ Fixture Fixture::Standard() {
     return f;
 }
 
+// Written the way the tools write it: keys the maker ignores included, and
+// uneven spacing between pairs.
 std::string Fixture::Text() const {
     std::string s = "info face=\"Fixture Sans\" size=16 bold=0 italic=0 charset=\"" + charset + "\" unicode=" +
                     (unicode ? "1" : "0") + " stretchH=100 smooth=1 aa=1 padding=0,0,0,0 spacing=1,1 outline=0\n";
@@ -60,6 +66,7 @@ std::string Fixture::Text() const {
     return s;
 }
 
+// With an entity, a comment, single-quoted values and space before '/>'.
 std::string Fixture::Xml() const {
     std::string s = "<?xml version=\"1.0\"?>\n<font>\n";
     s += "  <info face=\"Fixture &amp; Sans\" size=\"16\" charset=\"" + charset + "\" unicode=\"" +
@@ -91,6 +98,8 @@ std::vector<std::uint8_t> Fixture::Binary() const {
         Put(&out, body.size(), 4);
         out.insert(out.end(), body.begin(), body.end());
     };
+    // Info: size, bits (smooth 0x80, unicode 0x40), charset, stretchH, aa,
+    // padding, spacing, outline, then the face's name.
     std::vector<std::uint8_t> info;
     Put(&info, 16, 2);
     info.push_back(static_cast<std::uint8_t>(0x80 | (unicode ? 0x40 : 0)));  // smooth, unicode
@@ -100,6 +109,7 @@ std::vector<std::uint8_t> Fixture::Binary() const {
     for (char ch : std::string("Fixture Sans")) info.push_back(static_cast<std::uint8_t>(ch));
     info.push_back(0);
     block(1, info);
+    // Common: lineHeight, base, scaleW, scaleH, pages, packed bit, channels.
     std::vector<std::uint8_t> common;
     for (std::int64_t v : {lineHeight, base, std::int64_t{32}, std::int64_t{32}, static_cast<std::int64_t>(pages.size())})
         Put(&common, static_cast<std::uint64_t>(v), 2);
@@ -126,6 +136,7 @@ std::vector<std::uint8_t> Fixture::Binary() const {
         Put(&pairs, static_cast<std::uint64_t>(second), 4);
         Put(&pairs, static_cast<std::uint64_t>(-1), 2);
     }
+    // Writers leave the kerning block out when there are no pairs.
     if (!pairs.empty()) block(5, pairs);
     return out;
 }

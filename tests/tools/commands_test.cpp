@@ -17,6 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// What a command did: its exit status and both of its streams.
 struct Outcome {
     int status = -1;
     std::string out, err;
@@ -46,6 +47,7 @@ protected:
         fs::remove_all(dir_, ignored);
     }
 
+    // Through the shell, with both streams to files: the test reads them whole.
     Outcome Exec(const std::string& exe, const std::string& args) {
         const fs::path out = dir_ / "stdout.txt", err = dir_ / "stderr.txt";
         const std::string command = "'" + exe + "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
@@ -67,6 +69,7 @@ protected:
         Spill(dir_ / name, bytes);
         for (const auto& [file, png] : f.PageFiles()) Spill(dir_ / file, std::string(png.begin(), png.end()));
     }
+    // The folder's listing, to see that nothing extra was left behind.
     std::vector<std::string> Files() const {
         std::vector<std::string> names;
         for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
@@ -92,6 +95,7 @@ TEST_F(Commands, ABmFontIsMadeWithItsNotesOnStandardError) {
     const auto binary = f.Binary();
     Spill(dir_ / "binary.fnt", std::string(binary.begin(), binary.end()));
     const Outcome text = Make(At("text.fnt") + " " + At("text.sf3d"));
+    // The defaults spelt out must give the same font as none.
     const Outcome bin = Make("--codepage windows-1252 --packing tight " + At("binary.fnt") + " " + At("bin.sf3d"));
     EXPECT_EQ(text.status, 0) << text.err;
     EXPECT_EQ(bin.status, 0) << bin.err;
@@ -105,6 +109,7 @@ TEST_F(Commands, AFailureLeavesTheOutputAsItWas) {
     auto f = tools_test::Fixture::Standard();
     f.packed = true;
     WriteFixture(f, "packed.fnt", f.Text());
+    // An earlier output must survive a failed run untouched.
     Spill(dir_ / "out.sf3d", "old contents");
     const auto before = Files();
     const Outcome run = Make(At("packed.fnt") + " " + At("out.sf3d"));

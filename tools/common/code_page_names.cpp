@@ -13,6 +13,7 @@ std::optional<std::int32_t> ParseCodePage(std::string_view name) {
     std::string key;
     for (char c : name)
         if (c != '-' && c != '_' && c != ' ') key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    // The names people type for each code page, as tools and editors spell them.
     for (const char* n : {"1252", "windows1252", "cp1252", "win1252"})
         if (key == n) return CodePageWindows1252;
     for (const char* n : {"latin1", "iso88591", "28591", "l1"})
@@ -22,6 +23,7 @@ std::optional<std::int32_t> ParseCodePage(std::string_view name) {
     return std::nullopt;
 }
 
+// For messages: how a person names the code page.
 const char* CodePageName(std::int32_t codePage) {
     switch (codePage) {
         case CodePageWindows1252: return "Windows-1252";
@@ -31,17 +33,21 @@ const char* CodePageName(std::int32_t codePage) {
     }
 }
 
+// Four hex digits at least, as Unicode charts write them.
 std::string CharacterName(std::int32_t character) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(character));
     return buffer;
 }
 
+// Tables and messages are printed as UTF-8 whatever the font's code page.
 void AppendUtf8(std::int32_t c, std::string* out) {
+    // Nothing for what is no character, rather than bytes no terminal shows.
     if (c < 0 || c > 0x10FFFF) return;
     const auto byte = [](std::int32_t v) { return static_cast<char>(static_cast<unsigned char>(v)); };
     if (c < 0x80) {
         *out += byte(c);
+    // Two, three or four bytes, by how many bits the character needs.
     } else if (c < 0x800) {
         *out += byte(0xC0 | (c >> 6));
         *out += byte(0x80 | (c & 0x3F));

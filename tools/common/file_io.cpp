@@ -16,6 +16,7 @@ bool ReadFile(const std::string& path, std::vector<std::uint8_t>* out, std::stri
         return false;
     }
     out->clear();
+    // On the stack: one read per 64 KiB, no allocation but the result's.
     std::uint8_t buffer[65536];
     bool ok = true;
     // Read in chunks rather than trusting a size: pipes and /proc files have none.
@@ -49,10 +50,12 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
         *error = "cannot write " + path + ": " + std::strerror(errno);
         return false;
     }
+    // fsync before the rename: after a crash the file is the old one or the new one.
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     const bool flushed = std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
     const bool closed = std::fclose(file) == 0;
     if (!written || !flushed || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        // remove() may change errno; the message is about the write.
         const int saved = errno;
         std::remove(temporary.c_str());
         *error = "cannot write " + path + ": " + std::strerror(saved);

@@ -20,6 +20,7 @@ struct Place {
     std::int32_t x = 0, y = 0;
 };
 
+// Every metric and every rectangle corner is a signed 16-bit field.
 bool FitsInt16(std::int64_t v) {
     return v >= std::numeric_limits<std::int16_t>::min() && v <= std::numeric_limits<std::int16_t>::max();
 }
@@ -29,6 +30,7 @@ bool FitsInt16(std::int64_t v) {
 void PlaceOnGrid(const std::vector<GlyphImage>& glyphs, std::vector<Place>* places,
                  std::int64_t* width, std::int64_t* height) {
     std::int64_t cellW = 0, cellH = 0;
+    // Empty rows before the first code would only waste atlas.
     int firstRow = 16, lastRow = 0;
     for (const GlyphImage& g : glyphs) {
         cellW = std::max<std::int64_t>(cellW, g.width + kGap);
@@ -67,6 +69,7 @@ void PlaceOnShelves(const std::vector<GlyphImage>& glyphs, std::vector<Place>* p
     std::int64_t x = kGap, y = kGap, shelf = 0, right = 0;
     for (std::size_t i : order) {
         const GlyphImage& g = glyphs[i];
+        // Blanks take no room; they get the empty rectangle at (0, 0).
         if (g.width == 0 || g.height == 0) continue;
         if (x + g.width + kGap > target) {
             x = kGap;
@@ -79,6 +82,7 @@ void PlaceOnShelves(const std::vector<GlyphImage>& glyphs, std::vector<Place>* p
         right = std::max(right, x);
         shelf = std::max<std::int64_t>(shelf, g.height + kGap);
     }
+    // A font of blanks only still needs a 1 x 1 atlas to be a PNG.
     *width = std::max<std::int64_t>(right, 1);
     *height = std::max<std::int64_t>(y + shelf, 1);
 }
@@ -93,6 +97,7 @@ void BleedColour(std::vector<std::uint8_t>* atlas, std::int32_t width, std::int3
     for (std::int32_t y = 0; y < height; ++y)
         for (std::int32_t x = 0; x < width; ++x) {
             if ((*atlas)[at(x, y) + 3] != 0) continue;
+            // Alpha-weighted: faint texels lend little colour.
             unsigned sum[3] = {0, 0, 0}, weight = 0;
             for (std::int32_t ny = std::max(0, y - 1); ny <= std::min(height - 1, y + 1); ++ny)
                 for (std::int32_t nx = std::max(0, x - 1); nx <= std::min(width - 1, x + 1); ++nx) {
@@ -104,6 +109,7 @@ void BleedColour(std::vector<std::uint8_t>* atlas, std::int32_t width, std::int3
             for (int c = 0; c < 3; ++c)
                 p[c] = weight == 0 ? 0 : static_cast<std::uint8_t>((sum[c] + weight / 2) / weight);
         }
+    // Computed from the original: no bled texel feeds another.
     atlas->swap(bled);
 }
 
@@ -112,6 +118,7 @@ void BleedColour(std::vector<std::uint8_t>* atlas, std::int32_t width, std::int3
 MakeStatus BuildPackedFont(std::vector<GlyphImage> glyphs, Packing packing,
                            std::vector<std::uint8_t>* block, bool thorough) {
     if (glyphs.empty()) return Fail(MakeError::NoGlyphs, "the font has no glyph to write");
+    // Ascending codes: the records are written in this order.
     std::sort(glyphs.begin(), glyphs.end(),
               [](const GlyphImage& a, const GlyphImage& b) { return a.code < b.code; });
     for (std::size_t i = 0; i < glyphs.size(); ++i) {
@@ -127,6 +134,7 @@ MakeStatus BuildPackedFont(std::vector<GlyphImage> glyphs, Packing packing,
                 return Fail(MakeError::MetricTooLarge, "code " + std::to_string(g.code) + ": the value " +
                                                            std::to_string(v) + " does not fit 16 bits");
     }
+    // Sizes are checked before any pixel memory is taken.
     std::vector<Place> places(glyphs.size());
     std::int64_t width = 0, height = 0;
     if (packing == Packing::Grid) PlaceOnGrid(glyphs, &places, &width, &height);
@@ -149,6 +157,7 @@ MakeStatus BuildPackedFont(std::vector<GlyphImage> glyphs, Packing packing,
                                 static_cast<std::size_t>(p.x)) * 4],
                         &g.rgba[static_cast<std::size_t>(row) * static_cast<std::size_t>(g.width) * 4],
                         static_cast<std::size_t>(g.width) * 4);
+        // The place is only known now; the rest was fixed by the glyph's source.
         sftools::GlyphMetrics m;
         m.code = g.code;
         m.offsetX = static_cast<std::int16_t>(g.offsetX);

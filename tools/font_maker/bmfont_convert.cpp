@@ -13,10 +13,12 @@
 namespace font_maker {
 namespace {
 
+// The packed font's metrics are signed 16-bit; the model keeps 64.
 bool FitsInt16(std::int64_t v) {
     return v >= std::numeric_limits<std::int16_t>::min() && v <= std::numeric_limits<std::int16_t>::max();
 }
 
+// Messages name a char by its id and by its character.
 std::string CharLabel(const BmChar& c) {
     return "char " + std::to_string(c.id) + " (" + sftools::CharacterName(static_cast<std::int32_t>(c.id)) + ")";
 }
@@ -63,6 +65,7 @@ MakeStatus ConvertBmFont(const BmFont& font, const PageReader& readPage, std::in
         return Fail(MakeError::UnsupportedCharset, "the font is in the character set " + font.charset +
                                                        "; only Unicode and ANSI fonts can be mapped to a code page");
 
+    // Pages are decoded when a char first needs them, once each.
     std::map<std::int64_t, sftools::Image> pages;
     std::array<const BmChar*, 256> byCode{};
     std::vector<std::int32_t> dropped;
@@ -80,6 +83,7 @@ MakeStatus ConvertBmFont(const BmFont& font, const PageReader& readPage, std::in
             dropped.push_back(static_cast<std::int32_t>(character < 0 || character > 0x10FFFF ? -1 : character));
             continue;
         }
+        // Two chars for one code cannot both be kept, and picking one would hide it.
         if (byCode[static_cast<std::size_t>(code)] != nullptr)
             return Fail(MakeError::DuplicateCharacter, CharLabel(c) + " appears twice");
         byCode[static_cast<std::size_t>(code)] = &c;
@@ -88,6 +92,7 @@ MakeStatus ConvertBmFont(const BmFont& font, const PageReader& readPage, std::in
             if (!FitsInt16(v))
                 return Fail(MakeError::MetricTooLarge, CharLabel(c) + ": the value " + std::to_string(v) +
                                                            " does not fit the 16-bit metrics");
+        // Only the text forms can say this; the binary one has no sign for them.
         if (c.width < 0 || c.height < 0 || c.x < 0 || c.y < 0)
             return Fail(MakeError::Malformed, CharLabel(c) + " has a negative rectangle");
 
@@ -97,6 +102,7 @@ MakeStatus ConvertBmFont(const BmFont& font, const PageReader& readPage, std::in
         g.offsetY = static_cast<std::int32_t>(c.yoffset);
         g.advance = static_cast<std::int32_t>(c.xadvance);
         g.lineHeight = static_cast<std::int32_t>(font.lineHeight);
+        // A char without pixels (a space) needs no page at all.
         if (c.width > 0 && c.height > 0) {
             auto page = pages.find(c.page);
             if (page == pages.end()) {
@@ -121,6 +127,7 @@ MakeStatus ConvertBmFont(const BmFont& font, const PageReader& readPage, std::in
                                 std::to_string(img.height) + ")");
             g.width = static_cast<std::int32_t>(c.width);
             g.height = static_cast<std::int32_t>(c.height);
+            // Row by row out of the page; the packer gives the glyph its new place.
             g.rgba.resize(static_cast<std::size_t>(g.width) * static_cast<std::size_t>(g.height) * 4);
             for (std::int32_t row = 0; row < g.height; ++row) {
                 const auto from = img.rgba.begin() +
@@ -130,6 +137,7 @@ MakeStatus ConvertBmFont(const BmFont& font, const PageReader& readPage, std::in
         }
         glyphs->push_back(std::move(g));
     }
+    // A dozen names say enough; the count says the rest.
     if (!dropped.empty()) {
         std::string line = "note: " + std::to_string(dropped.size()) + " character" +
                            (dropped.size() == 1 ? " is" : "s are") + " not in " + sftools::CodePageName(codePage) +

@@ -11,8 +11,10 @@
 namespace font_maker {
 namespace {
 
+// In file order, repeats kept: a map would hide which value came last.
 using Attributes = std::vector<std::pair<std::string, std::string>>;
 
+// Not std::isspace: the locale must not change how a font file reads.
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Whole numbers only, as every tool writes them; 18 digits keep int64 safe.
@@ -20,6 +22,7 @@ bool ParseWhole(std::string_view text, std::int64_t* out) {
     std::size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    // No digits, or more than fit: a value that would wrap is refused, not read.
     if (i == text.size() || text.size() - i > 18) return false;
     std::int64_t value = 0;
     for (; i < text.size(); ++i) {
@@ -30,6 +33,7 @@ bool ParseWhole(std::string_view text, std::int64_t* out) {
     return true;
 }
 
+// Reads one tag's attributes, naming the place in the file in every error.
 class TagReader {
 public:
     TagReader(const Attributes& attributes, std::string where)
@@ -56,13 +60,13 @@ public:
         }
         return true;
     }
-    const std::string& where() const { return where_; }
-
 private:
     const Attributes& attributes_;
     std::string where_;
 };
 
+// One tag of either text form into the model. Keys the packed font has no use
+// for (face, size, padding, spacing, scaleW, ...) are not even looked at.
 MakeStatus ApplyTag(std::string_view tag, const Attributes& attributes, const std::string& where,
                     BmFont* font, bool* sawCommon) {
     const TagReader r(attributes, where);
@@ -74,6 +78,7 @@ MakeStatus ApplyTag(std::string_view tag, const Attributes& attributes, const st
         font->unicode = flag != 0;
     } else if (tag == "common") {
         *sawCommon = true;
+        // Without the line height there is nothing to fill the records' lineHeight with.
         if (!r.Number("lineHeight", &font->lineHeight, true, &status) ||
             !r.Number("base", &font->base, false, &status) ||
             !r.Number("pages", &font->pages, false, &status) || !r.Number("packed", &flag, false, &status))
@@ -84,6 +89,7 @@ MakeStatus ApplyTag(std::string_view tag, const Attributes& attributes, const st
         if (!r.Number("id", &id, true, &status)) return status;
         const std::string* file = r.Find("file");
         if (file == nullptr) return Fail(MakeError::Malformed, where + ": the page has no file");
+        // Two files for one page would make the glyphs depend on which one is read.
         if (font->pageFiles.count(id) != 0)
             return Fail(MakeError::Malformed, where + ": page " + std::to_string(id) + " is named twice");
         font->pageFiles[id] = *file;
@@ -97,14 +103,18 @@ MakeStatus ApplyTag(std::string_view tag, const Attributes& attributes, const st
             !r.Number("xadvance", &c.xadvance, false, &status) ||
             !r.Number("page", &c.page, false, &status) || !r.Number("chnl", &c.chnl, false, &status))
             return status;
+        // Duplicates are kept here and refused by the conversion, which knows codes.
         font->chars.push_back(c);
     } else if (tag == "kerning") {
+        // Only counted: the packed font has no place for them, the note says how many.
         ++font->kerningPairs;
     }
     // chars, kernings, pages, font and anything newer carry nothing we use.
     return {};
 }
 
+// Line by line: a tag word, then key=value pairs, values quoted or up to the
+// next blank. Unknown tags are skipped, so newer writers' extra lines do no harm.
 MakeStatus ParseText(std::string_view text, BmFont* font) {
     bool sawCommon = false;
     std::size_t lineNumber = 0, start = 0;
@@ -119,6 +129,7 @@ MakeStatus ParseText(std::string_view text, BmFont* font) {
         const std::size_t tagStart = i;
         while (i < line.size() && !IsSpace(line[i])) ++i;
         const std::string_view tag = line.substr(tagStart, i - tagStart);
+        // Blank lines appear in hand-edited files.
         if (tag.empty()) continue;
         Attributes attributes;
         while (i < line.size()) {
@@ -127,6 +138,7 @@ MakeStatus ParseText(std::string_view text, BmFont* font) {
             const std::size_t keyStart = i;
             while (i < line.size() && line[i] != '=' && !IsSpace(line[i])) ++i;
             std::string key(line.substr(keyStart, i - keyStart));
+            // A bare key (no '=') is kept with an empty value and later ignored.
             std::string value;
             if (i < line.size() && line[i] == '=') {
                 ++i;
@@ -196,6 +208,8 @@ std::string DecodeEntities(std::string_view s) {
 
 // Enough XML for what the tools write: declarations, comments, elements with
 // quoted attributes. Text between elements is ignored.
+// The nesting (font > chars > char) is not checked: every writer uses the
+// same element names, and a char is a char wherever it stands.
 MakeStatus ParseXml(std::string_view text, BmFont* font) {
     bool sawCommon = false;
     std::size_t i = 0;
@@ -210,6 +224,7 @@ MakeStatus ParseXml(std::string_view text, BmFont* font) {
             i = close + 3;
             continue;
         }
+        // Declarations, doctypes and closing tags carry nothing.
         if (text.substr(i, 2) == "<?" || text.substr(i, 2) == "<!" || text.substr(i, 2) == "</") {
             const std::size_t close = text.find('>', i);
             if (close == std::string_view::npos) return Fail(MakeError::Malformed, lineOf(i) + ": a tag is not closed");
@@ -224,6 +239,7 @@ MakeStatus ParseXml(std::string_view text, BmFont* font) {
         for (;;) {
             while (i < text.size() && IsSpace(text[i])) ++i;
             if (i >= text.size()) return Fail(MakeError::Malformed, lineOf(tagAt) + ": <" + std::string(tag) + " is not closed");
+            // An element's end, empty or not: its content is the next elements anyway.
             if (text[i] == '>' || text.substr(i, 2) == "/>") {
                 i += text[i] == '>' ? 1 : 2;
                 break;
@@ -238,6 +254,7 @@ MakeStatus ParseXml(std::string_view text, BmFont* font) {
             while (i < text.size() && IsSpace(text[i])) ++i;
             if (i >= text.size() || (text[i] != '"' && text[i] != '\''))
                 return Fail(MakeError::Malformed, lineOf(tagAt) + ": the value of " + key + " is not quoted");
+            // Either quote, as XML allows; the value ends at the same one.
             const std::size_t close = text.find(text[i], i + 1);
             if (close == std::string_view::npos)
                 return Fail(MakeError::Malformed, lineOf(tagAt) + ": a quote is not closed");
@@ -251,6 +268,9 @@ MakeStatus ParseXml(std::string_view text, BmFont* font) {
     return {};
 }
 
+// Version 3: 'BMF', the version byte, then blocks of a type byte and a
+// little-endian length. Every length is checked against what is left before
+// any byte of the block is read.
 MakeStatus ParseBinary(std::span<const std::uint8_t> b, BmFont* font) {
     if (b.size() < 4) return Fail(MakeError::Malformed, "the binary font is cut short");
     if (b[3] != 3)
@@ -269,6 +289,7 @@ MakeStatus ParseBinary(std::span<const std::uint8_t> b, BmFont* font) {
         const std::uint8_t* p = b.data() + at;
         const auto u16 = [](const std::uint8_t* q) { return static_cast<std::int64_t>(q[0] | (q[1] << 8)); };
         const auto s16 = [](const std::uint8_t* q) { return static_cast<std::int64_t>(sftools::GetLe16(q)); };
+        // Unknown block types are stepped over by their length.
         if (type == 1) {
             if (size < 14) return Fail(MakeError::Malformed, "the info block is too short");
             // Bits are numbered from the top: bit 1, unicode, is 0x40.
@@ -292,6 +313,8 @@ MakeStatus ParseBinary(std::span<const std::uint8_t> b, BmFont* font) {
                     start = k + 1;
                 }
             if (start != size) return Fail(MakeError::Malformed, "a page name is not ended by a zero byte");
+        // 20 bytes a char: id u32, x y width height u16, xoffset yoffset xadvance
+        // i16, page and chnl u8.
         } else if (type == 4) {
             if (size % 20 != 0) return Fail(MakeError::Malformed, "the chars block is not a whole number of chars");
             for (std::size_t k = 0; k < size; k += 20) {
@@ -320,6 +343,7 @@ std::string_view AsText(std::span<const std::uint8_t> bytes) {
     return text;
 }
 
+// The first blank-separated word, which names the form of a text font.
 std::string_view FirstWord(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && IsSpace(text[i])) ++i;
@@ -330,6 +354,8 @@ std::string_view FirstWord(std::string_view text) {
 
 }  // namespace
 
+// A face never starts with these: TrueType starts with a version number,
+// OpenType with 'OTTO', collections with 'ttcf'.
 bool LooksLikeBmFont(std::span<const std::uint8_t> bytes) {
     if (bytes.size() >= 3 && bytes[0] == 'B' && bytes[1] == 'M' && bytes[2] == 'F') return true;
     const std::string_view word = FirstWord(AsText(bytes));
@@ -342,6 +368,7 @@ MakeStatus ParseBmFont(std::span<const std::uint8_t> bytes, BmFont* font) {
         font->format = BmFormat::Binary;
         return ParseBinary(bytes, font);
     }
+    // Anything that is not binary is text or XML; XML starts with its first tag.
     const std::string_view text = AsText(bytes);
     if (FirstWord(text).substr(0, 1) == "<") {
         font->format = BmFormat::Xml;

@@ -48,11 +48,13 @@ const char kUsage[] =
     "\n"
     "Exit status: 0 done, 1 the font could not be made, 2 wrong command line.\n";
 
+// Wrong command lines exit 2, failed work 1, so scripts can tell them apart.
 int Usage(const std::string& message) {
     std::fprintf(stderr, "spritefont_make: %s (see --help)\n", message.c_str());
     return 2;
 }
 
+// Whole numbers in range, with nothing after them: "12px" is refused.
 bool ParseInt(const std::string& text, long min, long max, std::int32_t* out) {
     char* end = nullptr;
     errno = 0;
@@ -62,6 +64,7 @@ bool ParseInt(const std::string& text, long min, long max, std::int32_t* out) {
     return true;
 }
 
+// RRGGBB in hex, with or without the '#' a web colour has.
 bool ParseColour(std::string text, Rgb* out) {
     if (!text.empty() && text[0] == '#') text.erase(0, 1);
     if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return false;
@@ -83,7 +86,9 @@ bool SplitPair(const std::string& text, std::string* a, std::string* b) {
 
 int main(int argc, char** argv) {
     std::int32_t codePage = CodePageWindows1252;
+    // Tight by default: the smallest atlas, and the format allows any rectangles.
     Packing packing = Packing::Tight;
+    // faceOnly remembers face options, refused later if the input is a BMFont font.
     std::vector<std::string> positional, faceOnly;
     Style style;
     for (int i = 1; i < argc; ++i) {
@@ -92,6 +97,7 @@ int main(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             return 0;
         }
+        // Anything not an option is a file name; "-" alone is one too.
         if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
             positional.push_back(arg);
             continue;
@@ -139,6 +145,8 @@ int main(int argc, char** argv) {
     const std::string& output = positional[1];
 
     std::string error;
+    // The whole input is read once: its content tells what it is, and FreeType
+    // opens the face from these bytes.
     std::vector<std::uint8_t> bytes;
     if (!sftools::ReadFile(input, &bytes, &error)) {
         std::fprintf(stderr, "spritefont_make: %s\n", error.c_str());
@@ -147,6 +155,8 @@ int main(int argc, char** argv) {
     std::vector<GlyphImage> glyphs;
     std::vector<std::string> notes;
     MakeStatus status;
+    // The content decides, not the extension: .fnt is used for all three forms
+    // and faces come as .ttf, .otf, .ttc or nothing.
     if (LooksLikeBmFont(bytes)) {
         if (!faceOnly.empty()) return Usage(faceOnly.front() + " applies to TrueType/OpenType faces, not to BMFont fonts");
         BmFont font;
@@ -168,6 +178,7 @@ int main(int argc, char** argv) {
         return 1;
 #endif
     }
+    // Notes are printed even when the font then fails: they may say why.
     for (const std::string& note : notes) std::fprintf(stderr, "spritefont_make: %s\n", note.c_str());
     std::vector<std::uint8_t> block;
     if (status.ok()) status = BuildPackedFont(std::move(glyphs), packing, &block);
@@ -175,6 +186,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "spritefont_make: %s: %s\n", input.c_str(), status.message.c_str());
         return 1;
     }
+    // Written only now, complete, through a temporary file renamed into place.
     if (!sftools::WriteFileAtomically(output, block, &error)) {
         std::fprintf(stderr, "spritefont_make: %s\n", error.c_str());
         return 1;

@@ -83,6 +83,7 @@ bool StrokedCoverage(FT_GlyphSlot slot, FT_Stroker stroker, Coverage* out) {
     return ok;
 }
 
+// Colours as 0..1 for the compositing; bytes again only at the end.
 Layer Colour(const Rgb& c, double alpha) { return {c.r / 255.0, c.g / 255.0, c.b / 255.0, alpha}; }
 
 std::uint8_t ToByte(double v) { return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); }
@@ -102,6 +103,7 @@ MakeStatus RenderFace(std::span<const std::uint8_t> faceFile, const Style& style
     if (!FT_IS_SCALABLE(ft.face) || FT_Set_Pixel_Sizes(ft.face, 0, static_cast<FT_UInt>(style.pixelSize)) != 0)
         return Fail(MakeError::FaceUnusable, "the face has no outlines to scale to " + std::to_string(style.pixelSize) +
                                                  " pixels");
+    // The line's own numbers: records place glyphs against its top, the ascender.
     const FT_Size_Metrics& size = ft.face->size->metrics;
     const std::int32_t ascender = Pixels(size.ascender);
     const std::int32_t descender = Pixels(size.descender);
@@ -157,6 +159,7 @@ MakeStatus RenderFace(std::span<const std::uint8_t> faceFile, const Style& style
             return outline.empty() ? inkAt(x, y) : std::max(inkAt(x, y), outline.At(left + x, top - 1 - y));
         };
         g.rgba.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
+        // The gradient spans the whole line, so every glyph of a text shares it.
         const double lineSpan = std::max(1, ascender - descender);
         for (int y = 0; y < h; ++y) {
             Rgb fill = style.fill;
@@ -173,6 +176,7 @@ MakeStatus RenderFace(std::span<const std::uint8_t> faceFile, const Style& style
             for (int x = 0; x < w; ++x) {
                 const std::size_t i = static_cast<std::size_t>(y * w + x);
                 Layer out{0, 0, 0, 0};
+                // Bottom to top: shadow, outline, fill.
                 if (style.shadow) out = Colour(style.shadowColour, shapeAt(x - dx, y - dy) * style.shadowOpacity);
                 if (!outline.empty()) out = Over(Colour(style.outlineColour, shapeAt(x, y)), out);
                 out = Over(Colour(fill, inkAt(x, y)), out);

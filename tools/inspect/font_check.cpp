@@ -12,6 +12,7 @@
 namespace inspect {
 namespace {
 
+// PNG lengths are big-endian, unlike the packed font's own fields.
 std::uint32_t GetBe32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
            static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
@@ -34,6 +35,7 @@ std::optional<std::size_t> PngEnd(std::span<const std::uint8_t> png) {
     return std::nullopt;
 }
 
+// One problem, one line: messages never hold a line break.
 void Add(FontReport* report, Problem kind, std::string text) { report->problems.push_back({kind, std::move(text)}); }
 
 }  // namespace
@@ -45,8 +47,10 @@ FontReport CheckFont(std::span<const std::uint8_t> block) {
                                             " bytes, fewer than the 20 of the magic and the atlas length");
         return report;
     }
+    // The engine skips the magic unread, so this does not stop the check.
     if (std::memcmp(block.data(), sftools::kMagic, sizeof sftools::kMagic) != 0)
         Add(&report, Problem::BadMagic, "the first 16 bytes are not the magic \"*Sprite3DFont*\" CR LF");
+    // Signed on disk: a length with the top bit set is negative.
     const auto length = static_cast<std::int32_t>(sftools::GetLe32(block.data() + 16));
     const std::size_t room = block.size() - sftools::kHeaderSize;
     if (length < 0 || static_cast<std::size_t>(length) > room) {
@@ -57,6 +61,7 @@ FontReport CheckFont(std::span<const std::uint8_t> block) {
     const auto png = block.subspan(sftools::kHeaderSize, static_cast<std::size_t>(length));
 
     // The atlas: as the platform decodes it, bounded by the atlas length.
+    // Only a PNG has an IEND to compare with; other bytes are simply undecodable.
     const bool signature = png.size() >= 8 && png[0] == 0x89 && std::memcmp(&png[1], "PNG", 3) == 0;
     const auto end = PngEnd(png);
     if (signature && !end)
@@ -66,6 +71,7 @@ FontReport CheckFont(std::span<const std::uint8_t> block) {
         Add(&report, Problem::AtlasLengthMismatch,
             "the atlas length is " + std::to_string(length) + " but the PNG ends after " + std::to_string(*end) +
                 " bytes");
+    // The platform's own decoder, so a pass here is a pass when the font loads.
     DecodedImage image;
     const PngStatus status = DecodePng(png.data(), png.size(), image);
     if (status != PngStatus::Ok) {
@@ -74,6 +80,7 @@ FontReport CheckFont(std::span<const std::uint8_t> block) {
         report.atlasDecoded = true;
         report.atlasWidth = image.width;
         report.atlasHeight = image.height;
+        // Without alpha every glyph would cover its whole rectangle.
         if (!image.hasAlpha)
             Add(&report, Problem::AtlasWithoutAlpha, "the atlas has no alpha channel: glyphs would draw as opaque boxes");
         else if (png.size() > 25 && png[25] != 6)
@@ -82,6 +89,7 @@ FontReport CheckFont(std::span<const std::uint8_t> block) {
     }
 
     // The records, read as the engine reads them, but every fault reported.
+    // From where the atlas length says, as the engine reads them.
     std::size_t at = sftools::kHeaderSize + static_cast<std::size_t>(length);
     bool terminated = false;
     while (at < block.size()) {
@@ -109,6 +117,7 @@ FontReport CheckFont(std::span<const std::uint8_t> block) {
         report.notes.push_back(std::to_string(block.size() - at - 1) + " bytes follow the terminator, unread");
     if (report.records.empty() && terminated) Add(&report, Problem::NoGlyphs, "the font has no glyph records");
 
+    // Counting per code: the second record of a code is the one to report.
     std::array<int, 256> seen{};
     for (const sftools::GlyphMetrics& g : report.records) {
         const std::string code = "code " + std::to_string(g.code);
@@ -116,6 +125,7 @@ FontReport CheckFont(std::span<const std::uint8_t> block) {
             Add(&report, Problem::DuplicateCode, code + " has more than one record; the last one wins");
         if (g.lineHeight <= 0)
             Add(&report, Problem::LineHeightNotPositive, code + " has the line height " + std::to_string(g.lineHeight));
+        // Without a decoded atlas only negative rectangles can be told wrong.
         const bool negative = g.srcX < 0 || g.srcY < 0 || g.srcWidth < 0 || g.srcHeight < 0;
         if (negative || (report.atlasDecoded && (g.srcX + g.srcWidth > report.atlasWidth ||
                                                  g.srcY + g.srcHeight > report.atlasHeight))) {
@@ -130,6 +140,7 @@ FontReport CheckFont(std::span<const std::uint8_t> block) {
     return report;
 }
 
+// In block order, duplicates included: the table shows what is there.
 std::string GlyphTable(const FontReport& report, std::int32_t codePage) {
     std::string out = "code  char    offsetX offsetY advance lineHeight   srcX   srcY srcWidth srcHeight\n";
     char line[160];

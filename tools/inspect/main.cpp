@@ -45,11 +45,13 @@ const char kUsage[] =
     "Exit status: 0 no problems, 1 problems found or the work failed, 2 wrong\n"
     "command line.\n";
 
+// Wrong command lines exit 2; problems in the font and failed work exit 1.
 int Usage(const std::string& message) {
     std::fprintf(stderr, "spritefont_inspect: %s (see --help)\n", message.c_str());
     return 2;
 }
 
+// Finite floats only: NaN and infinity are no style a person means.
 bool ParseFloat(const std::string& text, float* out) {
     char* end = nullptr;
     errno = 0;
@@ -63,6 +65,7 @@ bool ParseFloat(const std::string& text, float* out) {
 
 int main(int argc, char** argv) {
     std::string fontPath, specimenPath, text;
+    // An empty --text is allowed (it then draws nothing, which is reported).
     bool table = false, haveText = false;
     inspect::SpecimenStyle style;
     for (int i = 1; i < argc; ++i) {
@@ -71,6 +74,7 @@ int main(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             return 0;
         }
+        // Flags first; every other option takes a value.
         if (arg == "--table") {
             table = true;
             continue;
@@ -96,6 +100,7 @@ int main(int argc, char** argv) {
         else if (arg == "--size") ok = ParseFloat(value, &style.size);
         else if (arg == "--rotation") ok = ParseFloat(value, &style.rotation);
         else if (arg == "--arc") ok = ParseFloat(value, &style.arc);
+        // The engine takes any value; outside 0..255 is surely a typing error here.
         else if (arg == "--transparency") ok = ParseFloat(value, &style.transparency) && style.transparency >= 0 && style.transparency <= 255;
         else if (arg == "--align-x") ok = ParseFloat(value, &style.alignX);
         else if (arg == "--align-y") ok = ParseFloat(value, &style.alignY);
@@ -107,6 +112,7 @@ int main(int argc, char** argv) {
         } else return Usage("unknown option " + arg);
         if (!ok) return Usage("bad value for " + arg + ": " + value);
     }
+    // --specimen and --text only make sense together.
     if (fontPath.empty()) return Usage("give a packed font to inspect");
     if (specimenPath.empty() && haveText) return Usage("--text needs --specimen OUT.png");
     if (!specimenPath.empty() && !haveText) return Usage("--specimen needs --text TEXT");
@@ -117,20 +123,26 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "spritefont_inspect: %s\n", error.c_str());
         return 1;
     }
+    // The check always runs: a table or a picture of a broken font should come
+    // with what is wrong with it.
     const inspect::FontReport report = inspect::CheckFont(block);
     std::printf("%s: %zu glyph records", fontPath.c_str(), report.records.size());
     if (report.atlasDecoded) std::printf(", atlas %d x %d", report.atlasWidth, report.atlasHeight);
     if (report.problems.empty()) std::printf(", no problems\n");
     else std::printf(", %zu problem%s\n", report.problems.size(), report.problems.size() == 1 ? "" : "s");
+    // The summary and notes on standard output, the problems on standard error,
+    // so that a table piped to a file stays clean.
     for (const std::string& note : report.notes) std::printf("note: %s\n", note.c_str());
     for (const inspect::Issue& issue : report.problems)
         std::fprintf(stderr, "%s: %s\n", fontPath.c_str(), issue.text.c_str());
     if (table) std::fputs(inspect::GlyphTable(report, style.codePage).c_str(), stdout);
 
+    // A specimen of a font with problems is still drawn, but the status says 1.
     int result = report.problems.empty() ? 0 : 1;
     if (!specimenPath.empty()) {
         std::vector<std::uint8_t> png;
         std::vector<std::string> warnings;
+        // Nothing is written unless the whole picture was made.
         const bool drawn = inspect::RenderSpecimen(block, text, style, &png, &warnings, &error) &&
                            sftools::WriteFileAtomically(specimenPath, png, &error);
         for (const std::string& w : warnings) std::fprintf(stderr, "spritefont_inspect: warning: %s\n", w.c_str());

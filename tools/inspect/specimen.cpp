@@ -46,6 +46,7 @@ int Shift(int low, int high, int extent) {
 
 bool RenderSpecimen(std::span<const std::uint8_t> block, const std::string& text, const SpecimenStyle& style,
                     std::vector<std::uint8_t>* png, std::vector<std::string>* warnings, std::string* error) {
+    // The offscreen screen needs no display; it is the one the captures use.
     PlatformStatus status;
     auto platform = Platform::Start(VideoMode::Offscreen, &status);
     std::unique_ptr<Screen> screen;
@@ -63,12 +64,14 @@ bool RenderSpecimen(std::span<const std::uint8_t> block, const std::string& text
     struct Unhook {
         ~Unhook() { SetSpritePlatform(nullptr); }
     } unhook;
+    // Sized: a broken font file must not be read past its end.
     const FontId font = LoadSpriteFont(AutoId, block.data(), block.size());
     const SpriteFont* loaded = GetSpriteFont(font);
     if (loaded == nullptr || loaded->sprite3D == 0) {
         *error = "the font's atlas does not load, so nothing can be drawn";
         return false;
     }
+    // Drawing passes -1 for size and transparency, so these styles apply.
     SetSpriteFontStyle(font, StyleSize, style.size);
     SetSpriteFontStyle(font, StyleRotation, style.rotation);
     SetSpriteFontStyle(font, StyleArc, style.arc);
@@ -107,6 +110,7 @@ bool RenderSpecimen(std::span<const std::uint8_t> block, const std::string& text
         }
         if (b.touchesEdge()) warnings->push_back("the text is larger than the 800 x 600 screen and is cut");
     }
+    // Cropped to the ink with a margin, as much as the screen has.
     const int left = std::max(0, b.left - kMargin), top = std::max(0, b.top - kMargin);
     const int right = std::min(kScreenWidth - 1, b.right + kMargin), bottom = std::min(kScreenHeight - 1, b.bottom + kMargin);
     const int width = right - left + 1, height = bottom - top + 1;
