@@ -107,7 +107,7 @@ void BleedColour(std::vector<std::uint8_t>* atlas, std::int32_t width, std::int3
                 }
             std::uint8_t* p = &bled[at(x, y)];
             for (int c = 0; c < 3; ++c)
-                p[c] = weight == 0 ? 0 : static_cast<std::uint8_t>((sum[c] + weight / 2) / weight);
+                p[c] = static_cast<std::uint8_t>(weight == 0 ? 0u : (sum[c] + weight / 2) / weight);
         }
     // Computed from the original: no bled texel feeds another.
     atlas->swap(bled);
