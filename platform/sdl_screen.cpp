@@ -47,6 +47,11 @@ struct TextureDeleter {
 using RendererPtr = std::unique_ptr<SDL_Renderer, RendererDeleter>;
 using TexturePtr = std::unique_ptr<SDL_Texture, TextureDeleter>;
 
+// glReadPixels and the two GL constants it needs, without GL headers.
+using GlReadPixels = void (*)(int, int, int, int, unsigned, unsigned, void*);
+constexpr unsigned kGlBgra = 0x80E1;
+constexpr unsigned kGlUint8888Rev = 0x8367;
+
 // Handles a caller may ask for; beyond this a request names nothing.
 constexpr std::int32_t kMaxRequestedHandle = 65535;
 constexpr std::size_t kInitialQuads = 1024;
@@ -166,6 +171,8 @@ private:
     TexturePtr backBuffer_;
     TexturePtr cacheReset_;
     const char* rendererName_ = "";
+    void (*glFinish_)() = nullptr;  // the GL renderers' current context
+    GlReadPixels glReadPixels_ = nullptr;
     std::int32_t maxTextureWidth_ = 0;
     std::int32_t maxTextureHeight_ = 0;
 
@@ -217,6 +224,11 @@ bool SdlScreen::Open(PlatformStatus* status) {
     SDL_RendererInfo info;
     SDL_GetRendererInfo(renderer_.get(), &info);
     rendererName_ = info.name;
+    if (std::strncmp(rendererName_, "opengl", 6) == 0)
+        glFinish_ = reinterpret_cast<void (*)()>(SDL_GL_GetProcAddress("glFinish"));
+    // Desktop GL reads BGRA directly; GLES may not, so it keeps SDL's path.
+    if (std::strcmp(rendererName_, "opengl") == 0)
+        glReadPixels_ = reinterpret_cast<GlReadPixels>(SDL_GL_GetProcAddress("glReadPixels"));
     maxTextureWidth_ = info.max_texture_width > 0 ? info.max_texture_width : kMaxImageSide;
     maxTextureHeight_ = info.max_texture_height > 0 ? info.max_texture_height : kMaxImageSide;
 
@@ -575,11 +587,15 @@ void SdlScreen::Flip() noexcept {
     inBatch_ = false;
     in2D_ = false;
     ++stats_.frames;
-    // Offscreen there is nothing to show; the frame only has to be finished.
-    if (windowed_)
+    // Offscreen there is nothing to show, but the frame must be finished:
+    // with nothing holding it back, the GL driver keeps queueing frames it
+    // has not drawn yet and its memory grows without end.
+    if (windowed_) {
         ShowBackBuffer();
-    else
+    } else {
         SDL_RenderFlush(renderer_.get());
+        if (glFinish_) glFinish_();
+    }
 }
 
 void SdlScreen::Repaint() noexcept {
@@ -592,6 +608,14 @@ bool SdlScreen::ReadPixels(std::span<std::uint32_t> out) noexcept {
     if (out.size() < static_cast<std::size_t>(kScreenWidth) * kScreenHeight) return false;
     // Quads still collecting belong to the frame being read.
     SubmitRun();
+    if (glReadPixels_) {
+        // Straight from the back buffer's framebuffer: SDL's own readback
+        // takes a frame-sized scratch buffer from the heap every time. A
+        // target texture's rows are stored top first, blue-green-red-alpha.
+        SDL_RenderFlush(renderer_.get());
+        glReadPixels_(0, 0, kScreenWidth, kScreenHeight, kGlBgra, kGlUint8888Rev, out.data());
+        return true;
+    }
     return SDL_RenderReadPixels(renderer_.get(), nullptr, SDL_PIXELFORMAT_ARGB8888, out.data(),
                                 kScreenWidth * 4) == 0;
 }
