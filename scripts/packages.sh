@@ -2,8 +2,8 @@
 # ensure_packages GROUP... installs what is missing with apt-get.
 
 declare -A SPRITEFONT_PACKAGES=(
-  [build]="cmake make g++ pkg-config libsdl2-dev libpng-dev zlib1g-dev"
-  [test]="googletest libgtest-dev xvfb xauth x11-utils libx11-dev libgl1-mesa-dri libfreetype-dev fonts-texgyre fonts-dejavu-core"
+  [build]="cmake make g++ pkg-config libsdl2-dev libpng-dev zlib1g-dev libgl1-mesa-dri libegl-mesa0"
+  [test]="googletest libgtest-dev xvfb xauth x11-utils libx11-dev libfreetype-dev fonts-texgyre fonts-dejavu-core"
   [bench]="libbenchmark-dev"
   [font]="libfreetype-dev fonts-texgyre"
   [fuzz]="clang-14 libclang-rt-14-dev"
