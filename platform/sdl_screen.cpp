@@ -21,6 +21,7 @@
 #include "frame_pacer.h"
 #include "png_codec.h"
 #include "sdl_internal.h"
+#include "sdl_renderer_screen.h"
 
 namespace {
 
@@ -116,10 +117,14 @@ public:
         sprites_.clear();
         backBuffer_.reset();
         cacheReset_.reset();
+        if (external_) (void)renderer_.release();  // the application's to destroy
         renderer_.reset();
     }
 
     bool Open(PlatformStatus* status);
+    bool Prepare(PlatformStatus* status);  // what every kind of screen sets up on its renderer
+    // Draws into a renderer the application owns, on whatever target it has set.
+    bool OpenOn(SDL_Renderer* renderer, PlatformStatus* status);
 
     SpriteHandle CreateSprite(std::int32_t request, const void* data, std::size_t size,
                               std::int32_t flags) override;
@@ -167,6 +172,7 @@ private:
     SdlWindowPtr ownedWindow_;
     std::shared_ptr<Screen*> repaintLink_;
     bool windowed_;
+    bool external_ = false;  // the renderer and its target belong to the application
     RendererPtr renderer_;
     TexturePtr backBuffer_;
     TexturePtr cacheReset_;
@@ -219,7 +225,26 @@ bool SdlScreen::Open(PlatformStatus* status) {
     // not: it maps textured geometry off by a texel and samples nearest only.
     if (!renderer_) renderer_.reset(SDL_CreateRenderer(window_, -1, flags));
     if (!renderer_) return fail(PlatformError::NoRenderer);
+    return Prepare(status);
+}
 
+bool SdlScreen::OpenOn(SDL_Renderer* renderer, PlatformStatus* status) {
+    if (renderer == nullptr) {
+        status->error = PlatformError::NoRenderer;
+        status->detail = "no renderer given";
+        return false;
+    }
+    external_ = true;
+    renderer_.reset(renderer);
+    return Prepare(status);
+}
+
+bool SdlScreen::Prepare(PlatformStatus* status) {
+    auto fail = [&](PlatformError error) {
+        status->error = error;
+        status->detail = SDL_GetError();
+        return false;
+    };
     PinGraphicsLibraries();
     SDL_RendererInfo info;
     SDL_GetRendererInfo(renderer_.get(), &info);
@@ -227,20 +252,24 @@ bool SdlScreen::Open(PlatformStatus* status) {
     if (std::strncmp(rendererName_, "opengl", 6) == 0)
         glFinish_ = reinterpret_cast<void (*)()>(SDL_GL_GetProcAddress("glFinish"));
     // Desktop GL reads BGRA directly; GLES may not, so it keeps SDL's path.
-    if (std::strcmp(rendererName_, "opengl") == 0)
+    // An application's target may be the window, stored bottom row first.
+    if (!external_ && std::strcmp(rendererName_, "opengl") == 0)
         glReadPixels_ = reinterpret_cast<GlReadPixels>(SDL_GL_GetProcAddress("glReadPixels"));
     maxTextureWidth_ = info.max_texture_width > 0 ? info.max_texture_width : kMaxImageSide;
     maxTextureHeight_ = info.max_texture_height > 0 ? info.max_texture_height : kMaxImageSide;
 
-    backBuffer_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_ARGB8888,
-                                        SDL_TEXTUREACCESS_TARGET, kScreenWidth, kScreenHeight));
     cacheReset_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_ARGB8888,
                                         SDL_TEXTUREACCESS_STATIC, 1, 1));
-    if (!backBuffer_ || !cacheReset_ || SDL_SetRenderTarget(renderer_.get(), backBuffer_.get()) != 0)
-        return fail(PlatformError::TargetTexture);
+    if (!cacheReset_) return fail(PlatformError::TargetTexture);
+    if (!external_) {
+        backBuffer_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_ARGB8888,
+                                            SDL_TEXTUREACCESS_TARGET, kScreenWidth, kScreenHeight));
+        if (!backBuffer_ || SDL_SetRenderTarget(renderer_.get(), backBuffer_.get()) != 0)
+            return fail(PlatformError::TargetTexture);
+    }
     // The back buffer is copied, not blended, into the window; clears and
     // lines replace pixels too.
-    SDL_SetTextureBlendMode(backBuffer_.get(), SDL_BLENDMODE_NONE);
+    if (backBuffer_) SDL_SetTextureBlendMode(backBuffer_.get(), SDL_BLENDMODE_NONE);
     SDL_SetRenderDrawBlendMode(renderer_.get(), SDL_BLENDMODE_NONE);
 
     try {
@@ -265,7 +294,7 @@ bool SdlScreen::Open(PlatformStatus* status) {
             hz = mode.refresh_rate;
         pacer_.Configure(hz, !retrace);
     }
-    Clear(0xFFFFFF);
+    if (!external_) Clear(0xFFFFFF);  // an application's target keeps what it holds
     stats_ = DrawStats{};
     if (repaintLink_) *repaintLink_ = this;
     return true;
@@ -507,7 +536,7 @@ void SdlScreen::EndSprite3D() noexcept {
 bool SdlScreen::Begin2D() noexcept {
     if (inBatch_) EndSprite3D();
     in2D_ = true;
-    return backBuffer_ != nullptr;
+    return backBuffer_ != nullptr || external_;
 }
 
 void SdlScreen::DrawLine(std::int32_t x, std::int32_t y, std::int32_t width,
@@ -590,7 +619,9 @@ void SdlScreen::Flip() noexcept {
     // Offscreen there is nothing to show, but the frame must be finished:
     // with nothing holding it back, the GL driver keeps queueing frames it
     // has not drawn yet and its memory grows without end.
-    if (windowed_) {
+    if (external_) {
+        SDL_RenderPresent(renderer_.get());
+    } else if (windowed_) {
         ShowBackBuffer();
     } else {
         SDL_RenderFlush(renderer_.get());
@@ -616,7 +647,8 @@ bool SdlScreen::ReadPixels(std::span<std::uint32_t> out) noexcept {
         glReadPixels_(0, 0, kScreenWidth, kScreenHeight, kGlBgra, kGlUint8888Rev, out.data());
         return true;
     }
-    return SDL_RenderReadPixels(renderer_.get(), nullptr, SDL_PIXELFORMAT_ARGB8888, out.data(),
+    const SDL_Rect screen{0, 0, kScreenWidth, kScreenHeight};
+    return SDL_RenderReadPixels(renderer_.get(), &screen, SDL_PIXELFORMAT_ARGB8888, out.data(),
                                 kScreenWidth * 4) == 0;
 }
 
@@ -634,5 +666,14 @@ std::unique_ptr<Screen> CreateSdlScreen(SDL_Window* window, SdlWindowPtr ownedWi
     auto screen = std::make_unique<SdlScreen>(window, std::move(ownedWindow),
                                               std::move(repaintLink), windowed);
     if (!screen->Open(status)) return nullptr;
+    return screen;
+}
+
+std::unique_ptr<Screen> OpenScreenOnRenderer(SDL_Renderer* renderer, PlatformStatus* status) {
+    PlatformStatus ignored;
+    if (status == nullptr) status = &ignored;
+    auto screen = std::make_unique<SdlScreen>(renderer ? SDL_RenderGetWindow(renderer) : nullptr, nullptr, nullptr,
+                                              false);
+    if (!screen->OpenOn(renderer, status)) return nullptr;
     return screen;
 }
