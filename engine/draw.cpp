@@ -1,4 +1,5 @@
 // Text drawing: one line of text through the font's one 3D sprite.
+#include <bit>
 #include <cstdint>
 
 #include "measure.h"
@@ -50,6 +51,10 @@ void RotatedLayout(const SpriteFont& font, const unsigned char* text, const Pen&
     const float size = pen.size;
     float penX = 0.0f;
     float penY = 0.0f;
+    // One cosine and sine pair serves the pen's move after a glyph and the
+    // offset of the next, and is taken again only when the angle changes.
+    float c = Cos(angle);
+    float s = Sin(angle);
     for (; *text != 0; ++text) {
         const GlyphSlot& glyph = font.glyphs[*text];
         if (glyph.present == 0) continue;
@@ -59,8 +64,6 @@ void RotatedLayout(const SpriteFont& font, const unsigned char* text, const Pen&
         pen.platform.RotateSprite3D(pen.sprite, RadToDeg(angle), 0);
 
         // The offset turns with the baseline in whole pixels, then scales.
-        const float c = Cos(angle);
-        const float s = Sin(angle);
         const float offsetX = ToFloat(glyph.offsetX);
         const float offsetY = ToFloat(glyph.offsetY);
         const float ox = ToFloat(RoundToInt32(c * offsetX - s * offsetY));
@@ -72,10 +75,17 @@ void RotatedLayout(const SpriteFont& font, const unsigned char* text, const Pen&
         // turns per degree of arc and advance instead); a glyph without a
         // line height does not turn it.
         const float advance = ToFloat(glyph.advance);
-        if (glyph.lineHeight != 0) angle = angle + ((arcRad * advance) * size) / ToFloat(glyph.lineHeight);
+        if (glyph.lineHeight != 0) {
+            const float turned = angle + ((arcRad * advance) * size) / ToFloat(glyph.lineHeight);
+            if (std::bit_cast<std::uint32_t>(turned) != std::bit_cast<std::uint32_t>(angle)) {
+                angle = turned;
+                c = Cos(angle);
+                s = Sin(angle);
+            }
+        }
         const float along = advance * size;
-        penX = penX + along * Cos(angle);
-        penY = penY + along * Sin(angle);
+        penX = penX + along * c;
+        penY = penY + along * s;
     }
 }
 
