@@ -58,7 +58,8 @@ public:
         }
         std::printf("SDL_RenderGeometry's own share of one batched call (straight quads):");
         for (const char* glyphs : {"160", "10000", "100000"})
-            std::printf(" %s: %.1f ns/glyph (%.2f x floor)", glyphs, Glyph("straight", "sdl_share", glyphs),
+            if (Glyph("straight", "vertex_floor", glyphs) > 0.0 && Glyph("straight", "sdl_share", glyphs) > 0.0)
+                std::printf(" %s: %.1f ns/glyph (%.2f x floor)", glyphs, Glyph("straight", "sdl_share", glyphs),
                         Glyph("straight", "sdl_share", glyphs) / Glyph("straight", "vertex_floor", glyphs));
         std::printf("\n");
         const double load = Ns("load/load_sprite_font"), bare = Ns("load/bare_libpng_decode");
@@ -67,6 +68,9 @@ public:
                         "%.3f x bare [<=1.15] %s\n",
                         load / 1e6, bare / 1e6, Ns("load/platform_decode") / 1e6, load / bare,
                         load / bare <= 1.15 ? "ok" : "MISS");
+        if (Ns("load/records_only") > 0.0)
+            std::printf("load parts: glyph records alone %.1f us, decode into a texture %.2f ms\n",
+                        Ns("load/records_only") / 1e3, Ns("load/create_sprite") / 1e6);
         if (Ns("startup/first_frame") > 0.0)
             std::printf("start-up to first frame: %.1f ms\n", Ns("startup/first_frame") / 1e6);
         if (Ns("frame/showcase_engine_calls") > 0.0)

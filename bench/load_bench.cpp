@@ -36,6 +36,22 @@ void BM_LoadSpriteFont(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(LoadSpriteFont(AutoId, kDemoFont, kDemoFontSize));
 }
 
+// The engine's own part: the same load with no screen installed reads the
+// glyph records into a new font and decodes nothing.
+void BM_LoadRecordsOnly(benchmark::State& state) {
+    Screen& screen = BenchScreen();
+    SetSpritePlatform(nullptr);
+    for (auto _ : state) benchmark::DoNotOptimize(LoadSpriteFont(AutoId, kDemoFont, kDemoFontSize));
+    SetSpritePlatform(&screen);
+}
+
+// The platform's part: decoding the atlas into a new texture.
+void BM_CreateSprite(benchmark::State& state) {
+    Screen& screen = BenchScreen();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(screen.CreateSprite(AutoHandle, Atlas(), AtlasSize(), SpriteFlag3D | SpriteFlagAlpha));
+}
+
 // What any program would write: libpng's simplified API, straight from
 // memory into a new BGRA buffer.
 void BM_BareLibpngDecode(benchmark::State& state) {
@@ -102,6 +118,10 @@ void BM_StartupToFirstFrame(benchmark::State& state) {
 }
 
 BENCHMARK(BM_LoadSpriteFont)->Name("load/load_sprite_font")->UseRealTime()->Iterations(8)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadRecordsOnly)->Name("load/records_only")->UseRealTime()->Iterations(200)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CreateSprite)->Name("load/create_sprite")->UseRealTime()->Iterations(8)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareLibpngDecode)->Name("load/bare_libpng_decode")->UseRealTime()->Iterations(8)
     ->Unit(benchmark::kMillisecond);
