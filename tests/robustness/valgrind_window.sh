@@ -18,7 +18,7 @@ export build frames log count here
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   PRESENT_COUNT_FILE=$count LD_PRELOAD=$build/tests/robustness/librobust_present_counter.so \
     valgrind --error-exitcode=99 --leak-check=full --show-leak-kinds=definite \
-      --errors-for-leak-kinds=definite --num-callers=30 --suppressions=$here/valgrind.supp \
+      --errors-for-leak-kinds=definite --num-callers=30 --keep-debuginfo=yes --suppressions=$here/valgrind.supp \
       --log-file=$log "$build/demo/spritefont_demo" &
   demo=$!
   "$build/tests/robustness/robust_close_after" "$frames" "$count" 1800 || kill $demo
