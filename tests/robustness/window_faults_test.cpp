@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 // After gtest: Xlib's macros (None, Bool, ...) would break its headers.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -32,7 +33,24 @@ struct DisplayCloser {
 };
 using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
 
-Window FindByName(Display* display, Window root, const char* name) {
+// The process that owns a window, from the _NET_WM_PID that SDL sets; 0 if none.
+long OwnerOf(Display* display, Window window) {
+    Atom type;
+    int format;
+    unsigned long items, after;
+    unsigned char* data = nullptr;
+    long pid = 0;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), 0, 1, False,
+                           XA_CARDINAL, &type, &format, &items, &after, &data) == Success &&
+        data && items == 1 && format == 32)
+        pid = *reinterpret_cast<long*>(data);
+    if (data) XFree(data);
+    return pid;
+}
+
+// The window titled name that process pid owns: other tests may run their
+// own copy of the program on the same server at the same time.
+Window FindByName(Display* display, Window root, const char* name, long pid) {
     Window rootReturn, parent, *children = nullptr;
     unsigned int count = 0;
     if (!XQueryTree(display, root, &rootReturn, &parent, &children, &count)) return 0;
@@ -40,20 +58,20 @@ Window FindByName(Display* display, Window root, const char* name) {
     for (unsigned int i = 0; i < count && !found; ++i) {
         char* title = nullptr;
         if (XFetchName(display, children[i], &title) && title) {
-            if (std::strcmp(title, name) == 0) found = children[i];
+            if (std::strcmp(title, name) == 0 && OwnerOf(display, children[i]) == pid) found = children[i];
             XFree(title);
         }
-        if (!found) found = FindByName(display, children[i], name);
+        if (!found) found = FindByName(display, children[i], name, pid);
     }
     if (children) XFree(children);
     return found;
 }
 
-// The demonstration's window once it is viewable, or 0 after 20 s.
-Window WaitForScreen(Display* display) {
+// The program's window once it is viewable, or 0 after 20 s.
+Window WaitForScreen(Display* display, long pid) {
     const auto deadline = Clock::now() + std::chrono::seconds(20);
     while (Clock::now() < deadline) {
-        const Window window = FindByName(display, DefaultRootWindow(display), "SCREEN");
+        const Window window = FindByName(display, DefaultRootWindow(display), "SCREEN", pid);
         XWindowAttributes attributes;
         if (window && XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable)
             return window;
@@ -114,7 +132,7 @@ protected:
         demo_ = std::make_unique<ChildProcess>(SPRITEFONT_DEMO_PATH, std::vector<std::string>{"SDL_VIDEODRIVER"},
                                                std::vector<std::string>{});
         ASSERT_TRUE(demo_->Started());
-        window_ = WaitForScreen(display_.get());
+        window_ = WaitForScreen(display_.get(), demo_->Pid());
         ASSERT_NE(window_, 0u) << "no viewable window named SCREEN appeared";
     }
 
@@ -245,7 +263,7 @@ TEST(WindowFaults, TheXServerGoingAwayEndsTheProgramWithAMessage) {
     ASSERT_TRUE(display);
     ChildProcess demo(SPRITEFONT_DEMO_PATH, {"SDL_VIDEODRIVER", "WAYLAND_DISPLAY"}, {"DISPLAY=" + server.Name()});
     ASSERT_TRUE(demo.Started());
-    ASSERT_NE(WaitForScreen(display.get()), 0u);
+    ASSERT_NE(WaitForScreen(display.get(), demo.Pid()), 0u);
     display.reset();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
