@@ -404,9 +404,12 @@ void SdlScreen::ZoomSprite3D(SpriteHandle sprite3D, std::int32_t width, std::int
 void SdlScreen::RotateSprite3D(SpriteHandle sprite3D, float degrees, std::int32_t mode) {
     Sprite3DSlot* slot = Find3D(sprite3D);
     if (!slot) return;
-    if (mode == 0)
+    if (mode == 0) {
+        // A turned text sets the same angle for glyph after glyph: the turn
+        // in force already holds its cosine and sine.
+        if (std::memcmp(&slot->degrees, &degrees, sizeof degrees) == 0) return;
         slot->degrees = degrees;
-    else if (mode == 1)
+    } else if (mode == 1)
         slot->degrees += degrees;  // relative turn; other modes mean nothing
     else
         return;
