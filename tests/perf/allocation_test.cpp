@@ -2,10 +2,9 @@
 // offscreen screen after a warm-up, counted from the clear to the last
 // command handed to SDL (the engine, the batch and SDL's command queue).
 //
-// Finishing the frame is counted apart and not held to zero: at the flush the
-// GL driver (Mesa's llvmpipe) takes 64 KiB blocks for the frame's triangle
-// bins, and SDL's readback takes a staging buffer, every frame; neither is
-// code of ours nor can it be steered from here.
+// Finishing the frame (the flip and the readback) is counted apart and not
+// held to zero: there the GL driver (Mesa's llvmpipe) takes 64 KiB blocks for
+// the frame's triangle bins every frame, which nothing of ours can steer.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
