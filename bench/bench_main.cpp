@@ -4,6 +4,8 @@
 // target holds. Arguments given on the command line override the defaults.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <map>
 #include <string>
@@ -18,6 +20,9 @@ struct Median {
 
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
+    // Colour only on a terminal, so that saved runs stay plain text.
+    SummaryReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Color : OO_None) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
