@@ -77,6 +77,7 @@ struct Sprite3DSlot {
     float cosine = 1.0f;
     float sine = 0.0f;
     bool upright = true;
+    bool uvInTexture = true;  // every u, v within 0..1
 };
 
 // Cosine and sine of a turn in degrees, exact at multiples of 90 so that
@@ -391,7 +392,9 @@ bool SdlScreen::Sprite3DTextureSize(SpriteHandle sprite3D, std::int32_t* width,
 
 void SdlScreen::SetSprite3DTexCoords(SpriteHandle sprite3D, const float uv[8]) {
     Sprite3DSlot* slot = Find3D(sprite3D);
-    if (slot && uv) std::memcpy(slot->uv, uv, sizeof slot->uv);
+    if (!slot || !uv) return;
+    std::memcpy(slot->uv, uv, sizeof slot->uv);
+    slot->uvInTexture = std::all_of(uv, uv + 8, [](float c) { return c >= 0.0f && c <= 1.0f; });
 }
 
 void SdlScreen::ZoomSprite3D(SpriteHandle sprite3D, std::int32_t width, std::int32_t height) {
@@ -426,7 +429,11 @@ void SdlScreen::DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, std::int3
     if (width == 0 || height == 0 || ((width < 0) != (height < 0))) return;
 
     // A change of texture closes the run; draw order is never changed.
-    if (runQuads_ != 0 && runSprite_ != slot->sprite) SubmitRun();
+    // SDL 2.26 refuses a whole SDL_RenderGeometry call when any texture
+    // coordinate leaves 0..1, so a quad reaching outside its texture goes in
+    // a call of its own: it alone is lost, not the run around it.
+    const bool alone = !slot->uvInTexture;
+    if (runQuads_ != 0 && (runSprite_ != slot->sprite || alone)) SubmitRun();
     if (runQuads_ == quadCapacity_ && !GrowQuads()) SubmitRun();
     runSprite_ = slot->sprite;
 
@@ -461,6 +468,7 @@ void SdlScreen::DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, std::int3
         v[i].tex_coord = {slot->uv[2 * i], slot->uv[2 * i + 1]};
     }
     ++runQuads_;
+    if (alone) SubmitRun();
 }
 
 // Doubles the vertex and index buffers: allocation happens only while a

@@ -75,4 +75,46 @@ TEST_F(DrawCalls, ASecondFontCutsTheRunOnlyWhereTheTextureChanges) {
     screen.Flip();
 }
 
+// SDL refuses a whole geometry call for one texture coordinate outside 0..1,
+// so one glyph whose rectangle leaves the atlas must not take the glyphs of
+// its run with it.
+TEST_F(DrawCalls, AGlyphOutsideTheAtlasCostsOnlyItself) {
+    Screen& screen = *showcase_->screen;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kScreenWidth) * kScreenHeight);
+    const auto ink = [&](const char* text) {
+        screen.Clear(0xFFFFFF);
+        screen.BeginSprite3D();
+        DrawSpriteFontText(1, 10, 10, text, 255.0f, 1.0f);
+        screen.EndSprite3D();
+        screen.Flip();
+        EXPECT_TRUE(screen.ReadPixels(pixels));
+        int count = 0;
+        for (std::uint32_t pixel : pixels) count += pixel != 0xFFFFFFFFu;
+        return count;
+    };
+    SpriteFont* font = GetSpriteFont(1);
+    ASSERT_NE(font, nullptr);
+    // "Q" and "\x01" share one advance; slot 1 is made a copy of "Q" whose
+    // rectangle then leaves the 1024-texel atlas in each direction.
+    const GlyphSlot q = font->glyphs['Q'];
+    const int whole = ink("ABCQDEF");
+    const int withoutQ = ink("ABC\x01" "DEF");  // slot 1 is empty: nothing drawn, no advance
+    ASSERT_GT(whole, withoutQ);
+    struct Case {
+        std::int32_t srcX, srcY, srcWidth;
+    };
+    const Case cases[] = {{1000, q.srcY, 64}, {-10, q.srcY, 64}, {q.srcX, 990, 64}, {1020, q.srcY, 8}};
+    for (const Case& c : cases) {
+        font->glyphs[1] = q;
+        font->glyphs[1].srcX = c.srcX;
+        font->glyphs[1].srcY = c.srcY;
+        font->glyphs[1].srcWidth = c.srcWidth;
+        const int drawn = ink("ABC\x01" "DEF");
+        // The six good glyphs keep their ink (the pen moves past the bad one).
+        EXPECT_GT(drawn, withoutQ / 2) << c.srcX << "," << c.srcY << "," << c.srcWidth;
+        EXPECT_LT(drawn, whole) << c.srcX << "," << c.srcY << "," << c.srcWidth;
+    }
+    font->glyphs[1] = GlyphSlot{};
+}
+
 }  // namespace
