@@ -89,7 +89,9 @@ FontId Load(FontId id, const Block& block) noexcept {
     SpriteFont* font = nullptr;
     try {
         auto owned = std::make_unique<SpriteFont>();  // value-initialised: all zero
-        registry->fonts.reserve(registry->fonts.size() + 1);
+        // Geometric growth: reserving one more each time would copy the list on every load.
+        if (registry->fonts.size() == registry->fonts.capacity())
+            registry->fonts.reserve(registry->fonts.empty() ? 16 : 2 * registry->fonts.size());
         registry->handles.insert(reinterpret_cast<FontId>(owned.get()));
         font = owned.get();
         registry->fonts.push_back(std::move(owned));  // cannot throw after the reserve

@@ -54,7 +54,12 @@ struct Header {
     png_uint_32 width;
     png_uint_32 height;
     bool hasAlpha;
+    std::uint64_t filteredBytes;  // the image data the stream must inflate to
 };
+
+// Deflate cannot expand one byte into more than about 1032; data shorter
+// than that allows for cannot hold the image its header declares.
+constexpr std::uint64_t kMaxInflateRatio = 1032;
 
 // The two phases that libpng may longjmp out of hold no C++ objects: the
 // caller owns everything with a destructor.
@@ -66,6 +71,8 @@ bool ReadHeader(png_structp png, png_infop info, Header* header) {
     const int colourType = png_get_color_type(png, info);
     header->hasAlpha = (colourType & PNG_COLOR_MASK_ALPHA) != 0 ||
                        png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    const std::uint64_t bitsPerPixel = std::uint64_t{png_get_bit_depth(png, info)} * png_get_channels(png, info);
+    header->filteredBytes = std::uint64_t{header->height} * (1 + (std::uint64_t{header->width} * bitsPerPixel + 7) / 8);
     if (header->width > static_cast<png_uint_32>(kMaxImageSide) ||
         header->height > static_cast<png_uint_32>(kMaxImageSide))
         return true;  // the caller refuses it before any transform work
@@ -176,6 +183,10 @@ PngStatus DecodePng(const void* data, std::size_t size, DecodedImage& out) noexc
         if (header.width > static_cast<png_uint_32>(kMaxImageSide) ||
             header.height > static_cast<png_uint_32>(kMaxImageSide))
             return PngStatus::TooLarge;
+        // Refused before the pixel memory is taken: a few bytes declaring
+        // 8192 x 8192 must not cost 256 MB.
+        if (size != kUnbounded && header.filteredBytes > std::uint64_t{size} * kMaxInflateRatio + 4096)
+            return PngStatus::Truncated;
 
         const std::size_t width = header.width;
         const std::size_t height = header.height;

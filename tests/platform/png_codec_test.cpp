@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdint>
 #include <string>
@@ -235,6 +236,12 @@ TEST(PngDecode, RefusesDamagedTruncatedOversizedAndEmptyInput) {
     std::vector<unsigned char> notPng = good;
     notPng[1] = 'Q';
     const std::vector<unsigned char> wide = WithSide(static_cast<std::uint32_t>(kMaxImageSide) + 1);
+    // A few hundred bytes whose header declares 8192 x 8192: the data cannot
+    // hold that image, so it is refused before 256 MB of pixels are taken.
+    std::vector<unsigned char> tall = WithSide(static_cast<std::uint32_t>(kMaxImageSide));
+    tall[20] = 0, tall[21] = 0, tall[22] = 0x20, tall[23] = 0;  // IHDR height 8192
+    const uLong crc = crc32(0L, tall.data() + 12, 17);
+    for (int i = 0; i < 4; ++i) tall[29 + static_cast<std::size_t>(i)] = static_cast<unsigned char>(crc >> (24 - 8 * i));
 
     const std::vector<BadCase> cases = {
         {"empty", {}, 0, PngStatus::NotPng},
@@ -246,6 +253,7 @@ TEST(PngDecode, RefusesDamagedTruncatedOversizedAndEmptyInput) {
         {"damaged image data", badCrc, badCrc.size(), PngStatus::Corrupt},
         {"damaged header", badHeader, badHeader.size(), PngStatus::Corrupt},
         {"wider than the limit", wide, wide.size(), PngStatus::TooLarge},
+        {"more pixels than its data can hold", tall, tall.size(), PngStatus::Truncated},
     };
     for (const BadCase& c : cases) {
         SCOPED_TRACE(c.name);
