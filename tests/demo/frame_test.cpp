@@ -9,6 +9,7 @@
 
 #include "demo_font.h"
 #include "frame.h"
+#include "offscreen_screen.h"
 #include "platform.h"
 #include "sprite_font.h"
 
@@ -17,13 +18,8 @@ namespace {
 class FrameTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        PlatformStatus status;
-        platform_ = Platform::Start(VideoMode::Offscreen, &status);
-        if (platform_) screen_ = platform_->OpenOffscreenScreen(&status);
-        if (!screen_) {
-            error_ = std::string(PlatformErrorMessage(status.error)) + ": " + status.detail;
-            return;
-        }
+        error_ = OpenOffscreen(platform_, screen_);
+        if (!screen_) return;
         // Start-up as the program does it, on the offscreen screen.
         InitSpriteFonts();
         screen_->SetSprite3DQuality(1);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 // After gtest: Xlib's macros (None, Bool, ...) would break its headers.
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -12,94 +11,31 @@
 #include <chrono>
 #include <memory>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <thread>
 
 #include "child_process.h"
+#include "x11_window.h"
 
 namespace {
-
-struct DisplayCloser {
-    void operator()(Display* display) const { XCloseDisplay(display); }
-};
-
-long WindowPid(Display* display, Window window) {
-    Atom type;
-    int format;
-    unsigned long count, after;
-    unsigned char* data = nullptr;
-    long pid = -1;
-    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), 0, 1,
-                           False, XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
-        data && count == 1 && format == 32)
-        pid = *reinterpret_cast<long*>(data);
-    if (data) XFree(data);
-    return pid;
-}
-
-// The window of that name that the given process made: tests running side by
-// side on one X server each see only their own program's window.
-Window FindByName(Display* display, Window root, const char* name, long pid) {
-    Window rootReturn, parent, *children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, root, &rootReturn, &parent, &children, &count)) return 0;
-    Window found = 0;
-    for (unsigned int i = 0; i < count && !found; ++i) {
-        char* title = nullptr;
-        if (XFetchName(display, children[i], &title) && title) {
-            if (std::strcmp(title, name) == 0 && WindowPid(display, children[i]) == pid)
-                found = children[i];
-            XFree(title);
-        }
-        if (!found) found = FindByName(display, children[i], name, pid);
-    }
-    if (children) XFree(children);
-    return found;
-}
 
 class DemoWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         const char* name = std::getenv("DISPLAY");
         ASSERT_TRUE(name && *name) << "these tests need an X display: run them under xvfb-run";
-        display_.reset(XOpenDisplay(nullptr));
+        display_ = OpenDisplay();
         ASSERT_TRUE(display_) << "cannot open the X display " << name;
         demo_ = std::make_unique<ChildProcess>(SPRITEFONT_DEMO_PATH,
                                                std::vector<std::string>{"SDL_VIDEODRIVER"},
                                                std::vector<std::string>{});
         ASSERT_TRUE(demo_->Started());
         // Mapped and drawn within a few seconds, even on a loaded machine.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!window_ && std::chrono::steady_clock::now() < deadline) {
-            window_ = FindByName(display_.get(), DefaultRootWindow(display_.get()), "SCREEN",
-                                 demo_->Pid());
-            if (window_) {
-                XWindowAttributes attributes;
-                if (!XGetWindowAttributes(display_.get(), window_, &attributes) ||
-                    attributes.map_state != IsViewable)
-                    window_ = 0;
-            }
-            if (!window_) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        window_ = WaitForViewableWindow(display_.get(), "SCREEN", demo_->Pid(), 20.0);
         ASSERT_NE(window_, 0u) << "no viewable window named SCREEN appeared";
     }
 
-    // What a window manager sends when the close box is clicked.
-    void SendDeleteWindow() {
-        Display* d = display_.get();
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = window_;
-        event.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
-        event.xclient.data.l[1] = CurrentTime;
-        XSendEvent(d, window_, False, NoEventMask, &event);
-        XFlush(d);
-    }
-
-    std::unique_ptr<Display, DisplayCloser> display_;
+    DisplayPtr display_;
     std::unique_ptr<ChildProcess> demo_;
     Window window_ = 0;
 };
@@ -147,7 +83,7 @@ TEST_F(DemoWindowTest, IsTitledScreenSized800x600FixedCentredAndShowsTheFrame) {
     EXPECT_TRUE(drawn) << "after 10 s: corner 0x" << std::hex << corner << ", line ends 0x"
                        << lineStart << " 0x" << lineEnd << ", far corner 0x" << afterLine;
 
-    SendDeleteWindow();
+    SendDeleteWindow(display_.get(), window_);
     const ChildResult result = demo_->Wait(10.0);
     EXPECT_TRUE(result.exited) << result.stderrText;
     EXPECT_EQ(result.exitCode, 0) << result.stderrText;
@@ -162,7 +98,7 @@ TEST_F(DemoWindowTest, CloseIsActedOnPromptlyWhileTheMouseMovesOverTheWindow) {
         if (i % 100 == 0) XFlush(d);
     }
     XSync(d, False);
-    SendDeleteWindow();
+    SendDeleteWindow(display_.get(), window_);
     const ChildResult result = demo_->Wait(10.0);
     ASSERT_TRUE(result.exited) << "still running 10 s after the close request";
     EXPECT_EQ(result.exitCode, 0) << result.stderrText;

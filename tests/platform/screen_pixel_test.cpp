@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "offscreen_screen.h"
 #include "platform.h"
 #include "png_codec.h"
 
@@ -18,13 +19,8 @@ constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
 class OffscreenTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        PlatformStatus status;
-        platform_ = Platform::Start(VideoMode::Offscreen, &status);
-        if (platform_) screen_ = platform_->OpenOffscreenScreen(&status);
-        if (!screen_) {
-            startError_ = std::string(PlatformErrorMessage(status.error)) + ": " + status.detail;
-            return;
-        }
+        startError_ = OpenOffscreen(platform_, screen_);
+        if (!screen_) return;
         screen_->EnablePngDecoder();
     }
     static void TearDownTestSuite() {

@@ -4,33 +4,15 @@
 //   robust_close_after <frames> <count-file> [timeout-seconds]
 // Exits 0 after sending the close request, 1 when the frames or the window
 // did not come within the timeout (default 600 s).
-#include <X11/Xlib.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <thread>
 
-namespace {
+#include "x11_window.h"
 
-::Window FindByName(Display* display, ::Window root, const char* name) {
-    ::Window rootReturn, parent, *children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, root, &rootReturn, &parent, &children, &count)) return 0;
-    ::Window found = 0;
-    for (unsigned int i = 0; i < count && !found; ++i) {
-        char* title = nullptr;
-        if (XFetchName(display, children[i], &title) && title) {
-            if (std::strcmp(title, name) == 0) found = children[i];
-            XFree(title);
-        }
-        if (!found) found = FindByName(display, children[i], name);
-    }
-    if (children) XFree(children);
-    return found;
-}
+namespace {
 
 long Presented(const char* path) {
     std::ifstream in(path);
@@ -57,7 +39,7 @@ int main(int argc, char** argv) {
     ::Window window = 0;
     long seen = 0;
     while (std::chrono::steady_clock::now() < deadline) {
-        if (!window) window = FindByName(display, DefaultRootWindow(display), "SCREEN");
+        if (!window) window = FindWindowByName(display, DefaultRootWindow(display), "SCREEN");
         seen = Presented(argv[2]);
         if (window && seen >= frames) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -68,15 +50,8 @@ int main(int argc, char** argv) {
         XCloseDisplay(display);
         return 1;
     }
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, window, False, NoEventMask, &event);
-    XCloseDisplay(display);  // flushes the request
+    SendDeleteWindow(display, window);
+    XCloseDisplay(display);
     std::printf("robust_close_after: close request sent after %ld frames\n", seen);
     return 0;
 }

@@ -15,6 +15,7 @@
 
 #include "demo_font.h"
 #include "packed_font_builder.h"
+#include "offscreen_screen.h"
 #include "platform.h"
 #include "png_codec.h"
 #include "png_forge.h"
@@ -158,13 +159,8 @@ void ExpectGlyphsOf(const SpriteFont& font) {
 class PngAttackTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        PlatformStatus status;
-        platform_ = Platform::Start(VideoMode::Offscreen, &status);
-        if (platform_) screen_ = platform_->OpenOffscreenScreen(&status);
-        if (!screen_) {
-            error_ = std::string(PlatformErrorMessage(status.error)) + ": " + status.detail;
-            return;
-        }
+        error_ = OpenOffscreen(platform_, screen_);
+        if (!screen_) return;
         screen_->SetSprite3DQuality(1);
         screen_->EnablePngDecoder();
         InitSpriteFonts();

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 // After gtest: Xlib's macros (None, Bool, ...) would break its headers.
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -17,81 +16,16 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "child_process.h"
+#include "x11_window.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-struct DisplayCloser {
-    void operator()(Display* display) const { XCloseDisplay(display); }
-};
-using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
-
-// The process that owns a window, from the _NET_WM_PID that SDL sets; 0 if none.
-long OwnerOf(Display* display, Window window) {
-    Atom type;
-    int format;
-    unsigned long items, after;
-    unsigned char* data = nullptr;
-    long pid = 0;
-    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), 0, 1, False,
-                           XA_CARDINAL, &type, &format, &items, &after, &data) == Success &&
-        data && items == 1 && format == 32)
-        pid = *reinterpret_cast<long*>(data);
-    if (data) XFree(data);
-    return pid;
-}
-
-// The window titled name that process pid owns: other tests may run their
-// own copy of the program on the same server at the same time.
-Window FindByName(Display* display, Window root, const char* name, long pid) {
-    Window rootReturn, parent, *children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, root, &rootReturn, &parent, &children, &count)) return 0;
-    Window found = 0;
-    for (unsigned int i = 0; i < count && !found; ++i) {
-        char* title = nullptr;
-        if (XFetchName(display, children[i], &title) && title) {
-            if (std::strcmp(title, name) == 0 && OwnerOf(display, children[i]) == pid) found = children[i];
-            XFree(title);
-        }
-        if (!found) found = FindByName(display, children[i], name, pid);
-    }
-    if (children) XFree(children);
-    return found;
-}
-
-// The program's window once it is viewable, or 0 after 20 s.
-Window WaitForScreen(Display* display, long pid) {
-    const auto deadline = Clock::now() + std::chrono::seconds(20);
-    while (Clock::now() < deadline) {
-        const Window window = FindByName(display, DefaultRootWindow(display), "SCREEN", pid);
-        XWindowAttributes attributes;
-        if (window && XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable)
-            return window;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return 0;
-}
-
-// What a window manager sends when the close box is clicked.
-void SendDeleteWindow(Display* display, Window window) {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, window, False, NoEventMask, &event);
-    XFlush(display);
-}
 
 // True once the window shows the frame: white, and the guide line on row 100.
 bool ShowsTheFrame(Display* display, Window window, double withinSeconds) {
@@ -124,15 +58,12 @@ protected:
         ASSERT_TRUE(name && *name) << "these tests need an X display: run them under xvfb-run";
         // Xvfb started without -noreset refuses connections for a moment
         // while it starts over after its last client has left.
-        for (int attempt = 0; attempt < 100 && !display_; ++attempt) {
-            display_.reset(XOpenDisplay(nullptr));
-            if (!display_) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        display_ = OpenDisplay(100);
         ASSERT_TRUE(display_) << "cannot open the X display " << name;
         demo_ = std::make_unique<ChildProcess>(SPRITEFONT_DEMO_PATH, std::vector<std::string>{"SDL_VIDEODRIVER"},
                                                std::vector<std::string>{});
         ASSERT_TRUE(demo_->Started());
-        window_ = WaitForScreen(display_.get(), demo_->Pid());
+        window_ = WaitForViewableWindow(display_.get(), "SCREEN", demo_->Pid(), 20.0);
         ASSERT_NE(window_, 0u) << "no viewable window named SCREEN appeared";
     }
 
@@ -263,7 +194,7 @@ TEST(WindowFaults, TheXServerGoingAwayEndsTheProgramWithAMessage) {
     ASSERT_TRUE(display);
     ChildProcess demo(SPRITEFONT_DEMO_PATH, {"SDL_VIDEODRIVER", "WAYLAND_DISPLAY"}, {"DISPLAY=" + server.Name()});
     ASSERT_TRUE(demo.Started());
-    ASSERT_NE(WaitForScreen(display.get(), demo.Pid()), 0u);
+    ASSERT_NE(WaitForViewableWindow(display.get(), "SCREEN", demo.Pid(), 20.0), 0u);
     display.reset();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 

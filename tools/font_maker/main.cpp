@@ -1,6 +1,5 @@
 // spritefont_make: writes a packed font from a TrueType/OpenType face or
 // from a BMFont font (text, XML or binary).
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +9,7 @@
 #include "atlas_packer.h"
 #include "bmfont.h"
 #include "code_page_names.h"
+#include "command_line.h"
 #include "face_style.h"
 #include "file_io.h"
 #include "sprite_font.h"
@@ -48,27 +48,12 @@ const char kUsage[] =
     "\n"
     "Exit status: 0 done, 1 the font could not be made, 2 wrong command line.\n";
 
-// Wrong command lines exit 2, failed work 1, so scripts can tell them apart.
-int Usage(const std::string& message) {
-    std::fprintf(stderr, "spritefont_make: %s (see --help)\n", message.c_str());
-    return 2;
-}
+int Usage(const std::string& message) { return CommandLineError("spritefont_make", message); }
 
-// Whole numbers in range, with nothing after them: "12px" is refused.
-bool ParseInt(const std::string& text, long min, long max, std::int32_t* out) {
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || end == text.c_str() || *end != '\0' || v < min || v > max) return false;
-    *out = static_cast<std::int32_t>(v);
-    return true;
-}
-
-// RRGGBB in hex, with or without the '#' a web colour has.
-bool ParseColour(std::string text, Rgb* out) {
-    if (!text.empty() && text[0] == '#') text.erase(0, 1);
-    if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return false;
-    const unsigned long v = std::strtoul(text.c_str(), nullptr, 16);
+// The colour split into the channels the face styler takes.
+bool ParseColour(const std::string& text, Rgb* out) {
+    std::uint32_t v = 0;
+    if (!ParseHexColour(text, &v)) return false;
     *out = {static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
     return true;
 }

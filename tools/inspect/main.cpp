@@ -1,13 +1,12 @@
 // spritefont_inspect: checks a packed font, prints its glyph table and
 // renders specimens of it.
-#include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "code_page_names.h"
+#include "command_line.h"
 #include "file_io.h"
 #include "font_check.h"
 #include "specimen.h"
@@ -45,21 +44,8 @@ const char kUsage[] =
     "Exit status: 0 no problems, 1 problems found or the work failed, 2 wrong\n"
     "command line.\n";
 
-// Wrong command lines exit 2; problems in the font and failed work exit 1.
-int Usage(const std::string& message) {
-    std::fprintf(stderr, "spritefont_inspect: %s (see --help)\n", message.c_str());
-    return 2;
-}
-
-// Finite floats only: NaN and infinity are no style a person means.
-bool ParseFloat(const std::string& text, float* out) {
-    char* end = nullptr;
-    errno = 0;
-    const float v = std::strtof(text.c_str(), &end);
-    if (errno != 0 || end == text.c_str() || *end != '\0' || !std::isfinite(v)) return false;
-    *out = v;
-    return true;
-}
+// Problems in the font and failed work exit 1.
+int Usage(const std::string& message) { return CommandLineError("spritefont_inspect", message); }
 
 }  // namespace
 
@@ -106,9 +92,7 @@ int main(int argc, char** argv) {
         else if (arg == "--align-y") ok = ParseFloat(value, &style.alignY);
         else if (arg == "--max-length") ok = ParseFloat(value, &style.maxLength) && style.maxLength >= 0;
         else if (arg == "--background") {
-            std::string hex = value[0] == '#' ? value.substr(1) : value;
-            ok = hex.size() == 6 && hex.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
-            if (ok) style.background = static_cast<std::uint32_t>(std::strtoul(hex.c_str(), nullptr, 16));
+            ok = ParseHexColour(value, &style.background);
         } else return Usage("unknown option " + arg);
         if (!ok) return Usage("bad value for " + arg + ": " + value);
     }
