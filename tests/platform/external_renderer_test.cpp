@@ -49,7 +49,7 @@ TEST(ExternalRenderer, DrawsIntoTheApplicationsTargetAndLeavesItSet) {
     // The renderer is still the application's and still works.
     EXPECT_EQ(SDL_RenderClear(renderer), 0);
     SDL_DestroyTexture(target);
-    SDL_DestroyRenderer(renderer);
-    SDL_DestroyWindow(window);
-    SDL_Quit();
+    // The renderer, its window and SDL stay up until the process ends: shutting
+    // SDL down unloads the GL driver, and the leak checker of sanitizer builds
+    // then fails on the driver's vanished code.
 }
