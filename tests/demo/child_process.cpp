@@ -1,6 +1,7 @@
 #include "child_process.h"
 
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -49,6 +50,8 @@ ChildProcess::ChildProcess(const std::string& path, const std::vector<std::strin
     startedAt_ = Now();
     pid_ = fork();
     if (pid_ == 0) {
+        // If the test process dies without its destructors, the program goes too.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(pipeFds[1], STDERR_FILENO);
         close(pipeFds[0]);
         close(pipeFds[1]);

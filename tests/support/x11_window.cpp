@@ -6,7 +6,16 @@
 #include <cstring>
 #include <thread>
 
+namespace {
+
+// Windows of other tests come and go while a walk looks at them; Xlib's
+// default handler would end the whole test process on such a BadWindow.
+int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
+
+}  // namespace
+
 DisplayPtr OpenDisplay(int attempts) {
+    XSetErrorHandler(IgnoreXErrors);
     DisplayPtr display;
     for (int attempt = 0; attempt < attempts && !display; ++attempt) {
         display.reset(XOpenDisplay(nullptr));

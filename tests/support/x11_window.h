@@ -15,6 +15,8 @@ using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
 // Opens the default display, trying up to attempts times 50 ms apart: Xvfb
 // started without -noreset refuses connections for a moment while it starts
 // over after its last client has left. Null when every attempt failed.
+// Installs an X error handler that ignores errors: a window that vanishes
+// while a test looks at it must not end the test process.
 DisplayPtr OpenDisplay(int attempts = 1);
 
 // The process that owns a window, from the _NET_WM_PID that SDL sets; 0 if none.
