@@ -5,36 +5,39 @@
 #include <unordered_set>
 #include <vector>
 
+#include "font_extras.h"
 #include "numbers.h"
+#include "packed_format.h"
 #include "sprite_font.h"
 
 namespace {
 
+using sprite_font_detail::FontExtras;
+using sprite_font_detail::FontRecord;
 using sprite_font_detail::RoundToInt32;
+namespace format = sprite_font_format;
 
 constexpr std::size_t kTableSlots = 65536;
 constexpr FontId kSmallIdMask = ~FontId{0xFFFF};
-constexpr std::size_t kHeaderSize = 20;  // magic (16) + atlas length (4)
-constexpr std::size_t kRecordSize = 17;
+constexpr std::size_t kHeaderSize = format::kHeaderSize;
+constexpr std::size_t kKerningTableSize = 256 * 256;
+
+// Owns a record and the kerning table hanging off it.
+struct RecordDeleter {
+    void operator()(FontRecord* record) const noexcept {
+        delete[] record->extras.kerning;
+        delete record;
+    }
+};
 
 struct Registry {
     std::unique_ptr<SpriteFont*[]> table;
-    std::vector<std::unique_ptr<SpriteFont>> fonts;  // owns every font ever loaded
+    std::vector<std::unique_ptr<FontRecord, RecordDeleter>> fonts;  // owns every font ever loaded
     std::unordered_set<FontId> handles;              // tells a real handle from any other large value
 };
 
 Registry* g_registry = nullptr;
 SpritePlatform* g_platform = nullptr;
-
-std::int32_t ReadInt32(const unsigned char* p) noexcept {
-    const std::uint32_t v = std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
-                            std::uint32_t{p[3]} << 24;
-    return static_cast<std::int32_t>(v);
-}
-
-std::int32_t ReadInt16(const unsigned char* p) noexcept {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | p[1] << 8));
-}
 
 // A view of the block that knows whether its end is known; the unsized load
 // trusts constant data to carry its own terminator.
@@ -58,27 +61,46 @@ void ReadAtlas(const Block& block, SpriteFont& font) noexcept {
     font.sprite3D = platform->CreateSprite3D(AutoHandle, font.sprite);
 }
 
-void ReadGlyphRecords(const Block& block, SpriteFont& font) noexcept {
-    if (block.data == nullptr || !block.Has(0, kHeaderSize)) return;
-    const std::int32_t atlasLength = ReadInt32(block.data + 16);
-    if (atlasLength < 0) return;  // would point before the atlas
-    std::size_t pos = kHeaderSize + static_cast<std::size_t>(atlasLength);
-    // A record cut short or a missing terminator ends the list; complete
-    // records before that point are kept.
-    while (block.Has(pos, 1) && block.data[pos] != 0) {
-        if (!block.Has(pos, kRecordSize)) return;
-        const unsigned char* r = block.data + pos;
-        GlyphSlot& slot = font.glyphs[r[0]];
-        slot.present = 1;
-        slot.offsetX = ReadInt16(r + 1);
-        slot.offsetY = ReadInt16(r + 3);
-        slot.advance = ReadInt16(r + 5);
-        slot.lineHeight = ReadInt16(r + 7);
-        slot.srcX = ReadInt16(r + 9);
-        slot.srcY = ReadInt16(r + 11);
-        slot.srcWidth = ReadInt16(r + 13);
-        slot.srcHeight = ReadInt16(r + 15);
-        pos += kRecordSize;
+// A record cut short or a missing terminator ends the list; complete records
+// before that point are kept.
+void ReadGlyphRecords(const Block& block, const format::Layout& layout, FontRecord& record) noexcept {
+    for (std::size_t i = 0; i < layout.recordCount; ++i) {
+        const format::Record r = format::ReadRecord(block.data, layout, i);
+        GlyphSlot& slot = record.font.glyphs[r.code];
+        slot = GlyphSlot{1, r.offsetX, r.offsetY, r.advance, r.lineHeight, r.srcX, r.srcY, r.srcWidth, r.srcHeight};
+        if (r.lineHeight > record.extras.largestLineHeight) record.extras.largestLineHeight = r.lineHeight;
+    }
+}
+
+// The chunks after the terminator; the first damage ends the list and keeps
+// every whole chunk before it. Only the sized load gets here.
+void ReadChunks(const Block& block, const format::Layout& layout, FontExtras& extras) noexcept {
+    format::ChunkReader reader(block.data, block.size, layout);
+    format::Chunk chunk;
+    while (reader.Next(&chunk)) {
+        if (format::IsTag(chunk, format::kKerningTag)) {
+            std::uint32_t count = 0;
+            const format::Fault fault = format::CheckKerning(chunk, &count);
+            if (fault != format::Fault::None) return reader.Stop(fault);
+            if (count == 0) continue;
+            if (extras.kerning == nullptr) {
+                extras.kerning = new (std::nothrow) std::int16_t[kKerningTableSize]{};
+                if (extras.kerning == nullptr) return;  // no memory: the font draws unkerned
+            }
+            for (std::uint32_t i = 0; i < count; ++i) {
+                const format::KerningPair pair = format::ReadKerningPair(chunk, i);
+                std::int16_t& slot = extras.kerning[pair.first << 8 | pair.second];
+                if (slot == 0 && pair.amount != 0) ++extras.kerningPairs;
+                if (slot != 0 && pair.amount == 0) --extras.kerningPairs;
+                slot = pair.amount;  // a repeated pair: the later one holds
+            }
+        } else if (format::IsTag(chunk, format::kMetricsTag)) {
+            format::Metrics metrics;
+            const format::Fault fault = format::ReadMetrics(chunk, &metrics);
+            if (fault != format::Fault::None) return reader.Stop(fault);
+            extras.metrics = metrics;
+            extras.hasMetrics = true;
+        }
     }
 }
 
@@ -86,24 +108,28 @@ FontId Load(FontId id, const Block& block) noexcept {
     Registry* registry = g_registry;
     if (registry == nullptr) return 0;
     if (id != AutoId && id >= kTableSlots) return 0;  // no slot for it, and no write outside the table
-    SpriteFont* font = nullptr;
+    FontRecord* record = nullptr;
     try {
-        auto owned = std::make_unique<SpriteFont>();  // value-initialised: all zero
+        std::unique_ptr<FontRecord, RecordDeleter> owned(new FontRecord{});  // value-initialised: all zero
         // Geometric growth: reserving one more each time would copy the list on every load.
         if (registry->fonts.size() == registry->fonts.capacity())
             registry->fonts.reserve(registry->fonts.empty() ? 16 : 2 * registry->fonts.size());
-        registry->handles.insert(reinterpret_cast<FontId>(owned.get()));
-        font = owned.get();
+        registry->handles.insert(reinterpret_cast<FontId>(&owned->font));
+        record = owned.get();
         registry->fonts.push_back(std::move(owned));  // cannot throw after the reserve
     } catch (...) {
         return 0;  // out of memory: nothing was registered
     }
+    SpriteFont* font = &record->font;
     if (id != AutoId) registry->table[id] = font;
 
     font->StyleTransparency = 255;
     font->StyleSize = 1.0f;
+    record->extras.color = 0xFFFFFF;
     ReadAtlas(block, *font);
-    ReadGlyphRecords(block, *font);
+    const format::Layout layout = format::ReadLayout(block.data, block.size);
+    ReadGlyphRecords(block, layout, *record);
+    ReadChunks(block, layout, record->extras);
     return reinterpret_cast<FontId>(font);
 }
 
@@ -157,4 +183,36 @@ std::int32_t SetSpriteFontStyle(FontId id, std::int32_t kind, float value) noexc
         default: break;
     }
     return 0;
+}
+
+std::int32_t SpriteFontKerning(FontId id, unsigned char first, unsigned char second) noexcept {
+    const SpriteFont* font = GetSpriteFont(id);
+    if (font == nullptr) return 0;
+    return sprite_font_detail::KerningOf(sprite_font_detail::ExtrasOf(*font), first, second);
+}
+
+std::int32_t SetSpriteFontColor(FontId id, std::uint32_t rgb) noexcept {
+    SpriteFont* font = GetSpriteFont(id);
+    if (font == nullptr) return 0;
+    rgb &= 0xFFFFFF;
+    sprite_font_detail::ExtrasOf(*font).color = rgb;
+    // The tint is state of the font's own 3D sprite, like its rotation.
+    SpritePlatform* platform = g_platform;
+    if (platform != nullptr && font->sprite3D != 0) platform->ColorSprite3D(font->sprite3D, rgb);
+    return 0;
+}
+
+bool GetSpriteFontMetrics(FontId id, SpriteFontMetrics* out) noexcept {
+    const SpriteFont* font = GetSpriteFont(id);
+    if (font == nullptr || out == nullptr) return false;
+    const FontExtras& extras = sprite_font_detail::ExtrasOf(*font);
+    out->lineHeight = sprite_font_detail::LineHeightOf(extras);
+    out->baseline = extras.hasMetrics ? extras.metrics.baseline : 0;
+    out->codePage = extras.hasMetrics ? static_cast<std::int32_t>(extras.metrics.codePage) : 0;
+    out->fieldKind = extras.hasMetrics ? extras.metrics.fieldKind : 0;
+    out->fieldRange = extras.hasMetrics ? extras.metrics.fieldRange : 0;
+    out->kerningPairs = static_cast<std::int32_t>(extras.kerningPairs);
+    out->color = extras.color;
+    out->hasMetrics = extras.hasMetrics;
+    return true;
 }

@@ -3,7 +3,9 @@
 // A packed font is one block of bytes: the 16-byte magic "*Sprite3DFont*\r\n",
 // a little-endian int32 atlas length, a PNG atlas of that many bytes, then
 // 17-byte glyph records (code u8, then offsetX, offsetY, advance, lineHeight,
-// srcX, srcY, srcWidth, srcHeight as int16) ended by a 0 byte.
+// srcX, srcY, srcWidth, srcHeight as int16) ended by a 0 byte, then, read
+// only by the sized load, tagged chunks: kerning pairs and font metrics
+// (packed_format.h; docs/format.md byte by byte).
 //
 // What it does
 //   - keeps loaded fonts in a registry under small ids (0..65535) or handles;
@@ -11,12 +13,16 @@
 //     horizontal and vertical anchoring, length limit);
 //   - measures one line of text under rotation and arc;
 //   - draws one line of text glyph by glyph through the font's one 3D sprite:
-//     straight, cut at a length, rotated, bent along an arc, scaled, faded.
+//     straight, cut at a length, rotated, bent along an arc, scaled, faded,
+//     tinted;
+//   - sets blocks of text on top of that: line breaks, word wrap, alignment,
+//     justification, kerning, a line limit with an ellipsis.
 //
 // What it deliberately does not do
-//   - no multi-byte decoding: every byte of a text is a glyph slot index;
-//     a line feed is just slot 10, so a text is always one line;
-//   - no kerning, no line breaking, no unloading of fonts;
+//   - no multi-byte decoding: every byte of a text is a glyph slot index
+//     (the Utf8 helpers convert first); in single-line drawing a line feed
+//     is just slot 10, so such a text is always one line;
+//   - no unloading of fonts;
 //   - no window, event or frame handling: it reaches the screen only through
 //     the SpritePlatform interface below, installed with SetSpritePlatform.
 //
@@ -142,6 +148,14 @@ public:
     // texels' alpha times transparency / 255 (clamped), blended over the screen.
     virtual void DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, std::int32_t y,
                                  std::int32_t transparency) = 0;
+    // Tint of every later display of the 3D sprite: each texel's red, green
+    // and blue are multiplied by rgb's (red in the low byte) / 255. New 3D
+    // sprites are white (0xFFFFFF), which leaves texels as they are. The
+    // default does nothing, for platforms that cannot tint.
+    virtual void ColorSprite3D(SpriteHandle sprite3D, std::uint32_t rgb) {
+        (void)sprite3D;
+        (void)rgb;
+    }
 };
 
 // Installs the platform that loads and drawing go through; nullptr (the
@@ -207,6 +221,36 @@ std::int32_t SetSprite3DSourceRect(SpriteHandle sprite3D, std::int32_t x, std::i
                                    std::int32_t width, std::int32_t height) noexcept;
 
 // ---------------------------------------------------------------------------
+// Kerning, font metrics and tint.
+
+// The kerning amount of the pair (first, second) in atlas pixels at size 1.0,
+// as the font's kerning chunk gave it; 0 when the pair has none, for an
+// unknown id, and for every font loaded without a size (no chunks read).
+std::int32_t SpriteFontKerning(FontId id, unsigned char first, unsigned char second) noexcept;
+
+// A tint multiplied into every glyph the font draws from now on, block and
+// single-line drawing alike: rgb is 0xBBGGRR (red in the low byte); the top
+// byte is ignored. 0xFFFFFF, the default, draws exactly as untinted. It is
+// state of the font's 3D sprite, passed to the platform at once
+// (SpritePlatform::ColorSprite3D); an unknown id changes nothing. Returns 0.
+std::int32_t SetSpriteFontColor(FontId id, std::uint32_t rgb) noexcept;
+
+// Font-wide facts, from the metrics chunk where the font has one.
+struct SpriteFontMetrics {
+    std::int32_t lineHeight;    // line advance at size 1.0: the chunk's when > 0, else the tallest record's
+    std::int32_t baseline;      // top of a line to its baseline; 0 without a chunk
+    std::int32_t codePage;      // the code page the maker used; 0 when not known
+    std::int32_t fieldKind;     // 0 plain coverage, 1 single-channel, 2 multi-channel distance field
+    std::int32_t fieldRange;    // distance range in atlas pixels, for field fonts
+    std::int32_t kerningPairs;  // pairs with a non-zero amount
+    std::uint32_t color;        // the tint, 0xFFFFFF unless SetSpriteFontColor changed it
+    bool hasMetrics;            // the font had a metrics chunk
+};
+
+// Fills *out and returns true; false (out untouched) for an unknown id or a null out.
+bool GetSpriteFontMetrics(FontId id, SpriteFontMetrics* out) noexcept;
+
+// ---------------------------------------------------------------------------
 // UTF-8 text with a font made for a single-byte code page.
 //
 // The engine itself never decodes: every byte is a glyph slot. These helpers
@@ -215,6 +259,10 @@ std::int32_t SetSprite3DSourceRect(SpriteHandle sprite3D, std::int32_t x, std::i
 // glyph without a record is skipped.
 
 enum CodePage : std::int32_t {
+    CodePageFontDefault = 0,     // as a Utf8 block argument: the font's own code page, else 1252
+    CodePageWindows1250 = 1250,  // Central European (Windows)
+    CodePageWindows1251 = 1251,  // Cyrillic (Windows)
+    CodePageWindows1253 = 1253,  // Greek (Windows)
     CodePageWindows1252 = 1252,  // Western European (Windows); the demonstration's
     CodePageLatin1 = 28591,      // ISO 8859-1
     CodePageLatin9 = 28605,      // ISO 8859-15 (Latin-1 with the euro sign, Š, Ž, Œ, Ÿ)
@@ -243,3 +291,29 @@ std::int32_t SpriteFontTextHeightUtf8(FontId id, const char* utf8, float size,
 std::int32_t DrawSpriteFontTextUtf8(FontId id, std::int32_t x, std::int32_t y, const char* utf8,
                                     float transparency, float size,
                                     std::int32_t codePage = CodePageWindows1252) noexcept;
+
+// ---------------------------------------------------------------------------
+// Blocks of text: several lines, wrapped, aligned, kerned.
+
+enum TextAlign : std::int32_t { TextAlignLeft, TextAlignCenter, TextAlignRight, TextAlignJustify };
+
+struct TextBlock {
+    std::int32_t wrapWidth = 0;  // pixels; lines longer than this break; 0 (or less) never wraps
+    TextAlign align = TextAlignLeft;
+    float lineSpacing = 1.0f;    // factor of the font's line height between baselines
+    std::int32_t maxLines = 0;   // 0 (or less): no limit
+    bool kerning = true;         // add the font's kerning pairs between glyphs
+};
+
+struct TextBlockExtent {
+    std::int32_t width, height, lines;
+};
+
+TextBlockExtent SpriteFontMeasureBlock(FontId id, const char* text, float size, const TextBlock& block) noexcept;
+std::int32_t DrawSpriteFontBlock(FontId id, std::int32_t x, std::int32_t y, const char* text, float transparency,
+                                 float size, const TextBlock& block) noexcept;
+TextBlockExtent SpriteFontMeasureBlockUtf8(FontId id, const char* utf8, float size, const TextBlock& block,
+                                           std::int32_t codePage = CodePageFontDefault) noexcept;
+std::int32_t DrawSpriteFontBlockUtf8(FontId id, std::int32_t x, std::int32_t y, const char* utf8,
+                                     float transparency, float size, const TextBlock& block,
+                                     std::int32_t codePage = CodePageFontDefault) noexcept;

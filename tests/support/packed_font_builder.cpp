@@ -88,7 +88,54 @@ std::vector<unsigned char> PackedFontBuilder::Build() const {
     }
     out.insert(out.end(), raw_.begin(), raw_.end());
     if (terminator_) out.push_back(0);
+    out.insert(out.end(), chunks_.begin(), chunks_.end());
     return out;
+}
+
+namespace {
+void Put(std::vector<unsigned char>& out, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>((v >> (8 * i)) & 0xFF));
+}
+}  // namespace
+
+PackedFontBuilder& PackedFontBuilder::Chunk(const char (&tag)[5], const std::vector<unsigned char>& payload) {
+    return ChunkWithLength(tag, static_cast<std::uint32_t>(payload.size()), payload);
+}
+
+PackedFontBuilder& PackedFontBuilder::ChunkWithLength(const char (&tag)[5], std::uint32_t length,
+                                                      const std::vector<unsigned char>& payload) {
+    chunks_.insert(chunks_.end(), tag, tag + 4);
+    Put(chunks_, length, 4);
+    chunks_.insert(chunks_.end(), payload.begin(), payload.end());
+    return *this;
+}
+
+PackedFontBuilder& PackedFontBuilder::Kerning(std::initializer_list<KernPair> pairs) {
+    std::vector<unsigned char> payload;
+    Put(payload, static_cast<std::uint32_t>(pairs.size()), 4);
+    for (const KernPair& p : pairs) {
+        payload.push_back(p.first);
+        payload.push_back(p.second);
+        Put(payload, static_cast<std::uint16_t>(p.amount), 2);
+    }
+    return Chunk("KERN", payload);
+}
+
+PackedFontBuilder& PackedFontBuilder::Metrics(std::int16_t lineHeight, std::int16_t baseline, std::uint32_t codePage,
+                                              std::uint8_t fieldKind, std::uint16_t fieldRange) {
+    std::vector<unsigned char> payload;
+    Put(payload, static_cast<std::uint16_t>(lineHeight), 2);
+    Put(payload, static_cast<std::uint16_t>(baseline), 2);
+    Put(payload, codePage, 4);
+    payload.push_back(fieldKind);
+    payload.push_back(0);
+    Put(payload, fieldRange, 2);
+    return Chunk("METR", payload);
+}
+
+PackedFontBuilder& PackedFontBuilder::Trailing(const std::vector<unsigned char>& bytes) {
+    chunks_.insert(chunks_.end(), bytes.begin(), bytes.end());
+    return *this;
 }
 
 }  // namespace test_support

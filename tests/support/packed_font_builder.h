@@ -24,6 +24,11 @@ struct Record {
 Record CellGlyph(unsigned char code, std::int16_t offsetX = -2, std::int16_t advance = 20,
                  std::int16_t lineHeight = 44);
 
+struct KernPair {
+    unsigned char first, second;
+    std::int16_t amount;
+};
+
 class PackedFontBuilder {
 public:
     PackedFontBuilder& Atlas(std::vector<unsigned char> bytes);
@@ -33,6 +38,14 @@ public:
     PackedFontBuilder& Add(std::initializer_list<Record> records);
     PackedFontBuilder& RawRecordBytes(std::vector<unsigned char> bytes);  // appended after the records
     PackedFontBuilder& NoTerminator();
+    // Chunks after the terminator, in the order added.
+    PackedFontBuilder& Chunk(const char (&tag)[5], const std::vector<unsigned char>& payload);
+    PackedFontBuilder& ChunkWithLength(const char (&tag)[5], std::uint32_t length,
+                                       const std::vector<unsigned char>& payload);
+    PackedFontBuilder& Kerning(std::initializer_list<KernPair> pairs);
+    PackedFontBuilder& Metrics(std::int16_t lineHeight, std::int16_t baseline, std::uint32_t codePage,
+                               std::uint8_t fieldKind = 0, std::uint16_t fieldRange = 0);
+    PackedFontBuilder& Trailing(const std::vector<unsigned char>& bytes);
     std::vector<unsigned char> Build() const;
 
 private:
@@ -44,6 +57,7 @@ private:
     std::vector<Record> records_;
     std::vector<unsigned char> raw_;
     bool terminator_ = true;
+    std::vector<unsigned char> chunks_;
 };
 
 }  // namespace test_support

@@ -35,8 +35,13 @@ Call Display(SpriteHandle sprite, std::int32_t x, std::int32_t y, std::int32_t t
     return Call{Op::Display, sprite, {x, y, transparency}};
 }
 
+Call Color(SpriteHandle sprite, std::uint32_t rgb) {
+    return Call{Op::Color, sprite, {static_cast<std::int32_t>(rgb), 0, 0}};
+}
+
 void PrintTo(const Call& call, std::ostream* os) {
-    static const char* const names[] = {"CreateSprite", "CreateSprite3D", "TexCoords", "Zoom", "Rotate", "Display"};
+    static const char* const names[] = {"CreateSprite", "CreateSprite3D", "TexCoords", "Zoom",
+                                        "Rotate",       "Display",        "Color"};
     char buf[64];
     *os << names[static_cast<int>(call.op)] << "(" << call.handle;
     for (std::int32_t v : call.i) *os << ", " << v;
@@ -97,5 +102,7 @@ void RecordingPlatform::DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, s
                                         std::int32_t transparency) {
     log.push_back(Display(sprite3D, x, y, transparency));
 }
+
+void RecordingPlatform::ColorSprite3D(SpriteHandle sprite3D, std::uint32_t rgb) { log.push_back(Color(sprite3D, rgb)); }
 
 }  // namespace test_support

@@ -12,12 +12,12 @@
 
 namespace test_support {
 
-enum class Op { CreateSprite, CreateSprite3D, TexCoords, Zoom, Rotate, Display };
+enum class Op { CreateSprite, CreateSprite3D, TexCoords, Zoom, Rotate, Display, Color };
 
 struct Call {
     Op op{};
     SpriteHandle handle = 0;           // request for creations, else the 3D sprite
-    std::array<std::int32_t, 3> i{};   // CreateSprite: flags, Create3D: sprite, Zoom: w h, Rotate: mode, Display: x y t
+    std::array<std::int32_t, 3> i{};   // CreateSprite: flags, Create3D: sprite, Zoom: w h, Rotate: mode, Display: x y t, Color: rgb
     std::array<float, 8> f{};          // Rotate: degrees, TexCoords: u v of four corners
     std::size_t size = 0;              // CreateSprite: bytes offered
     const void* data = nullptr;        // CreateSprite: the image's first byte
@@ -30,6 +30,7 @@ Call TexRect(SpriteHandle sprite, std::int32_t x, std::int32_t y, std::int32_t w
 Call Zoom(SpriteHandle sprite, std::int32_t w, std::int32_t h);
 Call Rotate(SpriteHandle sprite, float degrees);
 Call Display(SpriteHandle sprite, std::int32_t x, std::int32_t y, std::int32_t transparency);
+Call Color(SpriteHandle sprite, std::uint32_t rgb);
 
 void PrintTo(const Call& call, std::ostream* os);  // floats as %a so one ulp shows
 
@@ -51,6 +52,7 @@ public:
     void ZoomSprite3D(SpriteHandle sprite3D, std::int32_t width, std::int32_t height) override;
     void RotateSprite3D(SpriteHandle sprite3D, float degrees, std::int32_t mode) override;
     void DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, std::int32_t y, std::int32_t transparency) override;
+    void ColorSprite3D(SpriteHandle sprite3D, std::uint32_t rgb) override;
 
 private:
     SpriteHandle next_ = 100;
