@@ -18,6 +18,7 @@ install(TARGETS spritefont_engine spritefont_platform EXPORT SpriteFontTargets
         PUBLIC_HEADER DESTINATION ${spritefont_include_dir})
 install(FILES
           ${PROJECT_SOURCE_DIR}/engine/packed_format.h
+          ${PROJECT_SOURCE_DIR}/engine/sprite3d_geometry.h
           ${PROJECT_SOURCE_DIR}/platform/platform.h
           ${PROJECT_SOURCE_DIR}/platform/png_codec.h
           ${PROJECT_SOURCE_DIR}/platform/sdl_renderer_screen.h

@@ -21,6 +21,7 @@
 #include "frame_pacer.h"
 #include "png_codec.h"
 #include "sdl_internal.h"
+#include "sprite3d_geometry.h"
 #include "sdl_renderer_screen.h"
 
 namespace {
@@ -80,27 +81,9 @@ struct Sprite3DSlot {
     bool uvInTexture = true;  // every u, v within 0..1
 };
 
-// Cosine and sine of a turn in degrees, exact at multiples of 90 so that
-// quarter turns keep texel-for-pixel coverage.
 void TurnOf(float degrees, float* cosine, float* sine, bool* upright) {
-    double reduced = std::isfinite(degrees) ? std::fmod(static_cast<double>(degrees), 360.0) : 0.0;
-    if (reduced < 0.0) reduced += 360.0;
-    if (reduced == 0.0) {
-        *cosine = 1.0f, *sine = 0.0f, *upright = true;
-        return;
-    }
-    *upright = false;
-    if (reduced == 90.0) {
-        *cosine = 0.0f, *sine = 1.0f;
-    } else if (reduced == 180.0) {
-        *cosine = -1.0f, *sine = 0.0f;
-    } else if (reduced == 270.0) {
-        *cosine = 0.0f, *sine = -1.0f;
-    } else {
-        const double radians = reduced * 0.017453292519943295;
-        *cosine = static_cast<float>(std::cos(radians));
-        *sine = static_cast<float>(std::sin(radians));
-    }
+    const sprite3d_geometry::Turn turn = sprite3d_geometry::TurnOf(degrees);
+    *cosine = turn.cosine, *sine = turn.sine, *upright = turn.upright;
 }
 
 class SdlScreen final : public Screen {
@@ -425,8 +408,7 @@ void SdlScreen::DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, std::int3
     if (!slot) return;
     const std::int32_t width = slot->width;
     const std::int32_t height = slot->height;
-    // Empty, or mirrored in one direction only (its winding turned): nothing.
-    if (width == 0 || height == 0 || ((width < 0) != (height < 0))) return;
+    if (!sprite3d_geometry::IsVisible(width, height)) return;
 
     // A change of texture closes the run; draw order is never changed.
     // SDL 2.26 refuses a whole SDL_RenderGeometry call when any texture
@@ -439,30 +421,11 @@ void SdlScreen::DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, std::int3
 
     // The vertex alpha multiplies the texels' alpha: transparency / 255.
     const auto alpha = static_cast<Uint8>(std::clamp(transparency, 0, 255));
-    const float left = static_cast<float>(x);
-    const float top = static_cast<float>(y);
-    const float w = static_cast<float>(width);
-    const float h = static_cast<float>(height);
     SDL_Vertex* v = vertices_.data() + runQuads_ * 4;
-    // Unturned quads take their corners exactly, so texels land on pixels.
-    if (slot->upright) {
-        v[0].position = {left, top};
-        v[1].position = {left + w, top};
-        v[2].position = {left, top + h};
-        v[3].position = {left + w, top + h};
-    } else {
-        // Turned about the quad's centre; with y down, positive is clockwise.
-        const float hw = w * 0.5f;
-        const float hh = h * 0.5f;
-        const float cx = left + hw;
-        const float cy = top + hh;
-        const float c = slot->cosine;
-        const float s = slot->sine;
-        const float dx[4] = {-hw, hw, -hw, hw};
-        const float dy[4] = {-hh, -hh, hh, hh};
-        for (int i = 0; i < 4; ++i)
-            v[i].position = {cx + (dx[i] * c - dy[i] * s), cy + (dx[i] * s + dy[i] * c)};
-    }
+    float cornerX[4];
+    float cornerY[4];
+    sprite3d_geometry::Corners(x, y, width, height, {slot->cosine, slot->sine, slot->upright}, cornerX, cornerY);
+    for (int i = 0; i < 4; ++i) v[i].position = {cornerX[i], cornerY[i]};
     for (int i = 0; i < 4; ++i) {
         v[i].color = {255, 255, 255, alpha};
         v[i].tex_coord = {slot->uv[2 * i], slot->uv[2 * i + 1]};
