@@ -8,3 +8,16 @@ cmake -S "$source/examples/hello" -B "$work/hello" -DCMAKE_PREFIX_PATH="$work/pr
 cmake --build "$work/hello"
 # The offscreen video driver: no display needed.
 SDL_VIDEODRIVER=offscreen "$work/hello/hello_text" --frames 3 --check
+
+# The dialogue box, set in a face from Debian made into a packed font by the
+# installed maker, so that its kerning pairs reach the block layout.
+cmake -S "$source/examples/dialog" -B "$work/dialog" -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
+cmake --build "$work/dialog"
+face=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+if [ -x "$work/prefix/bin/spritefont_make" ] && [ -f "$face" ]; then
+  "$work/prefix/bin/spritefont_make" --size 24 "$face" "$work/dialog.sf3d" >/dev/null
+  SDL_VIDEODRIVER=offscreen "$work/dialog/dialog_box" "$work/dialog.sf3d" --frames 3 --check
+else
+  echo "no maker or no DejaVu Sans: the dialogue box runs with the demonstration's font"
+  SDL_VIDEODRIVER=offscreen "$work/dialog/dialog_box" --frames 3 --check
+fi
