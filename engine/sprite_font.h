@@ -320,8 +320,9 @@ std::int32_t DrawSpriteFontTextUtf8(FontId id, std::int32_t x, std::int32_t y, c
 //   - Wrapping (wrapWidth > 0). A glyph whose pen would end past wrapWidth
 //     starts a new line: the break goes at the last space of the line (the
 //     spaces there are neither drawn nor measured), or after the last
-//     hyphen ('-', which stays on the line), whichever comes later; a word
-//     with neither breaks between two glyphs. Every line keeps at least one
+//     hyphen ('-', which stays on the line), whichever comes later (spaces
+//     before the line's first glyph are no place to break); a word with
+//     neither breaks between two glyphs. Every line keeps at least one
 //     glyph, however narrow the width. Spaces at the start of a wrapped line
 //     are dropped; those at the start of a paragraph are kept.
 //   - Alignment, within wrapWidth, or within the widest line when there is
