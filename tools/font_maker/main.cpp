@@ -35,6 +35,7 @@ const char kUsage[] =
     "  --codepage NAME      windows-1252 (default), latin-1 or latin-9\n"
     "  --packing grid|tight grid: equal cells in code order; tight (default):\n"
     "                       shelves, the smallest atlas\n"
+    "  --no-kerning         leave the font's kerning pairs out\n"
     "TrueType/OpenType only:\n"
     "  --size PX            pixel size (1..1024, default 32)\n"
     "  --fill RRGGBB        colour of the glyphs (default FFFFFF)\n"
@@ -76,11 +77,16 @@ int main(int argc, char** argv) {
     // faceOnly remembers face options, refused later if the input is a BMFont font.
     std::vector<std::string> positional, faceOnly;
     Style style;
+    bool kerning = true;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
+        }
+        if (arg == "--no-kerning") {
+            kerning = false;
+            continue;
         }
         // Anything not an option is a file name; "-" alone is one too.
         if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
@@ -139,6 +145,7 @@ int main(int argc, char** argv) {
     }
     std::vector<GlyphImage> glyphs;
     std::vector<std::string> notes;
+    sftools::FontChunks chunks;
     MakeStatus status;
     // The content decides, not the extension: .fnt is used for all three forms
     // and faces come as .ttf, .otf, .ttc or nothing.
@@ -156,7 +163,7 @@ int main(int argc, char** argv) {
         }
     } else {
 #if SPRITEFONT_MAKE_FREETYPE
-        status = RenderFace(bytes, style, codePage, &glyphs, &notes);
+        status = RenderFace(bytes, style, codePage, &glyphs, &notes, &chunks, kerning);
 #else
         std::fprintf(stderr, "spritefont_make: %s is not a BMFont file, and this build has no FreeType for "
                              "TrueType/OpenType faces\n", input.c_str());
@@ -166,7 +173,8 @@ int main(int argc, char** argv) {
     // Notes are printed even when the font then fails: they may say why.
     for (const std::string& note : notes) std::fprintf(stderr, "spritefont_make: %s\n", note.c_str());
     std::vector<std::uint8_t> block;
-    if (status.ok()) status = BuildPackedFont(std::move(glyphs), packing, &block);
+    if (!kerning) chunks.kerning.clear();
+    if (status.ok()) status = BuildPackedFont(std::move(glyphs), packing, &block, true, chunks);
     if (!status.ok()) {
         std::fprintf(stderr, "spritefont_make: %s: %s\n", input.c_str(), status.message.c_str());
         return 1;

@@ -79,6 +79,9 @@ bool RenderSpecimen(std::span<const std::uint8_t> block, const std::string& text
     SetSpriteFontStyle(font, StyleAlignX, style.alignX);
     SetSpriteFontStyle(font, StyleAlignY, style.alignY);
     SetSpriteFontStyle(font, StyleMaxLength, style.maxLength);
+    // The engine takes red in the low byte, the other way round from how people write colours.
+    if (style.tinted)
+        SetSpriteFontColor(font, (style.color & 0xFF) << 16 | (style.color & 0xFF00) | (style.color >> 16 & 0xFF));
 
     // Clear takes 0xBBGGRR; pixels come back as 0xAARRGGBB.
     const std::uint32_t bgr = (style.background & 0xFF) << 16 | (style.background & 0xFF00) | (style.background >> 16 & 0xFF);
@@ -86,7 +89,10 @@ bool RenderSpecimen(std::span<const std::uint8_t> block, const std::string& text
     const auto draw = [&](int x, int y) {
         screen->Clear(bgr);
         screen->BeginSprite3D();
-        if (style.utf8) DrawSpriteFontTextUtf8(font, x, y, text.c_str(), -1.0f, -1.0f, style.codePage);
+        if (style.asBlock && style.utf8)
+            DrawSpriteFontBlockUtf8(font, x, y, text.c_str(), -1.0f, -1.0f, style.block, style.codePage);
+        else if (style.asBlock) DrawSpriteFontBlock(font, x, y, text.c_str(), -1.0f, -1.0f, style.block);
+        else if (style.utf8) DrawSpriteFontTextUtf8(font, x, y, text.c_str(), -1.0f, -1.0f, style.codePage);
         else DrawSpriteFontText(font, x, y, text.c_str(), -1.0f, -1.0f);
         screen->EndSprite3D();
         screen->Flip();

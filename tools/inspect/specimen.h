@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "sprite_font.h"
+
 namespace inspect {
 
 struct SpecimenStyle {
@@ -15,6 +17,13 @@ struct SpecimenStyle {
     bool utf8 = false;               // the text is UTF-8, converted to codePage
     std::int32_t codePage = 1252;
     std::uint32_t background = 0xFFFFFF;  // 0xRRGGBB
+    // The font's tint (SetSpriteFontColor), 0xRRGGBB as people write it; none leaves the font untinted.
+    bool tinted = false;
+    std::uint32_t color = 0xFFFFFF;
+    // Drawn as a block (DrawSpriteFontBlock) with this layout rather than as
+    // one line; rotation applies, arc and maxLength do not.
+    bool asBlock = false;
+    TextBlock block;
 };
 
 // An RGB PNG of the text on the background. False with a message when the
