@@ -143,6 +143,10 @@ TEST_F(Commands, WrongCommandLinesExitWithTwo) {
         {INSPECT_EXE, At("a.sf3d") + " --specimen " + At("s.png")},  // no text
         {INSPECT_EXE, At("a.sf3d") + " --text hello"},                 // no picture
         {INSPECT_EXE, At("a.sf3d") + " --size big --specimen x.png --text x"},
+        {INSPECT_EXE, At("a.sf3d") + " --specimen x.png --text x --align middle"},
+        {INSPECT_EXE, At("a.sf3d") + " --specimen x.png --text x --wrap -5"},
+        {INSPECT_EXE, At("a.sf3d") + " --specimen x.png --text x --color blue"},
+        {INSPECT_EXE, At("a.sf3d") + " --specimen x.png --text x --wrap 100 --arc 5"},  // arcs are for single lines
     };
     for (const auto& c : cases) {
         const Outcome run = Exec(c.exe, c.args);
@@ -188,6 +192,37 @@ TEST_F(Commands, AFaceIsMade) {
     EXPECT_EQ(run.status, 1) << "a face cannot be read without FreeType";
     EXPECT_FALSE(fs::exists(dir_ / "dv.sf3d"));
 #endif
+}
+
+// Kerning and metrics end to end: the maker writes them unless told not to,
+// the inspector lists them, and a damaged chunk list is one problem line.
+TEST_F(Commands, KerningIsMadeListedAndLeftOutOnRequest) {
+    if (!fs::exists(DEJAVU_SANS_FILE)) GTEST_SKIP() << "DejaVu Sans is not installed";
+#if SPRITEFONT_MAKE_FREETYPE && SPRITEFONT_MAKE_HARFBUZZ
+    const std::string face = std::string("'") + DEJAVU_SANS_FILE + "' ";
+    ASSERT_EQ(Make("--size 20 " + face + At("k.sf3d")).status, 0);
+    ASSERT_EQ(Make("--size 20 --no-kerning " + face + At("n.sf3d")).status, 0);
+    const Outcome kerned = Inspect(At("k.sf3d") + " --kerning");
+    EXPECT_EQ(kerned.status, 0) << kerned.err;
+    EXPECT_NE(kerned.out.find(" kerning pairs, no problems\n"), std::string::npos) << kerned.out;
+    EXPECT_NE(kerned.out.find("metrics: line height "), std::string::npos) << kerned.out;
+    // DejaVu kerns A before V closer; the row gives the codes, the characters and the amount.
+    const std::size_t row = kerned.out.find("\n   65     86  AV ");
+    ASSERT_NE(row, std::string::npos) << kerned.out;
+    EXPECT_LT(std::stoi(kerned.out.substr(row + 18)), 0) << kerned.out.substr(row, 40);
+    const Outcome plain = Inspect(At("n.sf3d") + " --kerning");
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(plain.out.find("kerning pairs"), std::string::npos) << plain.out;
+    EXPECT_EQ(plain.out.find("\n   65     86"), std::string::npos) << plain.out;
+#endif
+    test_support::Record a{65, 0, 0, 3, 10, 0, 0, 2, 2};
+    const auto damaged = test_support::PackedFontBuilder().Add(a).Kerning({{65, 65, -1}}).Trailing({'K', 'E'}).Build();
+    Spill(dir_ / "damaged.sf3d", std::string(damaged.begin(), damaged.end()));
+    const Outcome run = Inspect(At("damaged.sf3d") + " --kerning");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.ErrLines(), 1) << run.err;
+    EXPECT_NE(run.err.find("chunk list is damaged"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("   65     65  AA "), std::string::npos) << "the whole chunk before the damage is kept";
 }
 
 }  // namespace

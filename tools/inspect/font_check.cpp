@@ -95,9 +95,11 @@ void CheckChunks(std::span<const std::uint8_t> block, const sprite_font_format::
     if (report->chunkFault != format::Fault::None) {
         // A chunk found damaged inside is dropped whole: it starts where the last whole one ended.
         if (!report->chunks.empty() && report->chunks.back().offset == damageAt) report->chunks.pop_back();
-        Add(report, Problem::ChunkDamaged,
-            std::string("the chunk list is damaged at byte ") + std::to_string(damageAt) + ": " +
-                format::FaultText(report->chunkFault) + "; the engine ignores it from there on");
+        const std::string text = std::string("the chunk list is damaged at byte ") + std::to_string(damageAt) + ": " +
+                                 format::FaultText(report->chunkFault) + "; the engine ignores it from there on";
+        // Read from the wrong place when the atlas length is off: that fault is the one to mend.
+        if (report->Has(Problem::AtlasLengthMismatch)) report->notes.push_back(text);
+        else Add(report, Problem::ChunkDamaged, text);
     }
     if (metricsChunks > 1)
         report->notes.push_back(std::to_string(metricsChunks) + " metrics chunks; the engine keeps the last");
