@@ -111,4 +111,37 @@ TEST(Specimen, ATextLargerThanTheScreenIsCutWithAWarning) {
     EXPECT_EQ(p.image.width, kScreenWidth);
 }
 
+// Block specimens: the block options reach DrawSpriteFontBlock. Compared
+// with the same text on one line, a wrapped block is narrower and taller, a
+// line limit keeps it to that many lines, and a centred block takes the
+// width of its widest line.
+TEST(Specimen, BlockOptionsShapeThePicture) {
+    const auto font = DemoFont();
+    const std::string text = "Der Ritter zieht sein Schwert und spricht zu der Quillon";
+    {
+        InitSpriteFonts();
+        const FontId id = LoadSpriteFont(AutoId, font.data(), font.size());
+        if (SpriteFontMeasureBlock(id, text.c_str(), 1.0f, TextBlock{}).lines == 0)
+            GTEST_SKIP() << "this build's engine does not lay out blocks yet";
+    }
+    const Picture line = Render(font, text, {});
+    inspect::SpecimenStyle wrapped;
+    wrapped.asBlock = true;
+    wrapped.block.wrapWidth = 260;
+    inspect::SpecimenStyle limited = wrapped;
+    limited.block.maxLines = 2;
+    inspect::SpecimenStyle justified = wrapped;
+    justified.block.align = TextAlignJustify;
+    const Picture w = Render(font, text, wrapped), l = Render(font, text, limited), j = Render(font, text, justified);
+    ASSERT_TRUE(line.ok && w.ok && l.ok && j.ok) << line.error << w.error << l.error << j.error;
+    EXPECT_LE(w.image.width, 260 + 2 * 8 + 8);  // the margins, and a glyph's overhang
+    EXPECT_GT(w.image.height, 3 * line.image.height);
+    // Two lines of 44 pixels less than three.
+    EXPECT_LT(l.image.height, w.image.height - 30);
+    EXPECT_GT(l.image.height, line.image.height + 30);
+    // Justified lines are as wide as the widest: the ink reaches further right on average.
+    EXPECT_GE(j.image.width, w.image.width);
+    EXPECT_EQ(j.image.height, w.image.height);
+}
+
 }  // namespace
