@@ -139,9 +139,20 @@ TEST(Specimen, BlockOptionsShapeThePicture) {
     // Two lines of 44 pixels less than three.
     EXPECT_LT(l.image.height, w.image.height - 30);
     EXPECT_GT(l.image.height, line.image.height + 30);
-    // Justified lines are as wide as the widest: the ink reaches further right on average.
-    EXPECT_GE(j.image.width, w.image.width);
+    // Justified, every line but the last reaches the right edge; ragged, few do.
+    const auto rowsReachingRight = [](const DecodedImage& image) {
+        int rows = 0;
+        for (int y = 0; y < image.height; ++y)
+            for (int x = image.width - 8 - 12; x < image.width; ++x)
+                if ((image.pixels[static_cast<std::size_t>(y * image.width + x)] & 0xFFFFFF) != 0xFFFFFF) {
+                    ++rows;
+                    break;
+                }
+        return rows;
+    };
     EXPECT_EQ(j.image.height, w.image.height);
+    EXPECT_GT(rowsReachingRight(j.image), 2 * rowsReachingRight(w.image) - 10);
+    EXPECT_GT(rowsReachingRight(j.image), 44) << "more than one line reaches the edge";
 }
 
 }  // namespace
