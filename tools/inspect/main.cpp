@@ -155,7 +155,8 @@ int main(int argc, char** argv) {
     const inspect::FontReport report = inspect::CheckFont(block);
     std::printf("%s: %zu glyph records", fontPath.c_str(), report.records.size());
     if (report.atlasDecoded) std::printf(", atlas %d x %d", report.atlasWidth, report.atlasHeight);
-    if (!report.kerning.empty()) std::printf(", %zu kerning pairs", report.kerning.size());
+    if (!report.kerning.empty())
+        std::printf(", %zu kerning pair%s", report.kerning.size(), report.kerning.size() == 1 ? "" : "s");
     if (report.problems.empty()) std::printf(", no problems\n");
     else std::printf(", %zu problem%s\n", report.problems.size(), report.problems.size() == 1 ? "" : "s");
     // The summary and notes on standard output, the problems on standard error,
