@@ -179,6 +179,26 @@ TEST(FontCheck, ChunksAreCheckedAsTheEngineReadsThem) {
     }
 }
 
+// A font cut anywhere in its chunk list keeps its glyphs and whole chunks,
+// and the cut is damage unless it falls between chunks.
+TEST(FontCheck, EveryCutOfTheChunkListIsDamageOrABoundary) {
+    Record b = kWhole;
+    b.code = 66;
+    const auto glyphsOnly = PackedFontBuilder().Add({kWhole, b}).Build();
+    const auto whole = PackedFontBuilder().Add({kWhole, b}).Metrics(12, 9, 1252).Kerning({{65, 66, -2}}).Build();
+    const std::size_t metricsEnd = glyphsOnly.size() + 8 + 12;
+    for (std::size_t n = glyphsOnly.size(); n <= whole.size(); ++n) {
+        const std::vector<unsigned char> cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
+        const auto report = inspect::CheckFont(cut);
+        const bool boundary = n == glyphsOnly.size() || n == metricsEnd || n == whole.size();
+        EXPECT_EQ(report.Has(Problem::ChunkDamaged), !boundary) << n;
+        EXPECT_EQ(report.problems.size(), boundary ? 0u : 1u) << n;
+        EXPECT_EQ(report.records.size(), 2u) << n;
+        EXPECT_EQ(report.metrics.has_value(), n >= metricsEnd) << n;
+        EXPECT_EQ(report.kerning.size(), n == whole.size() ? 1u : 0u) << n;
+    }
+}
+
 TEST(FontCheck, TheMetricsLineAndTheKerningTable) {
     Record euro = kWhole;
     euro.code = 0xA4;
