@@ -143,13 +143,33 @@ TEST_F(Commands, WrongCommandLinesExitWithTwo) {
         {INSPECT_EXE, At("a.sf3d") + " --specimen " + At("s.png")},  // no text
         {INSPECT_EXE, At("a.sf3d") + " --text hello"},                 // no picture
         {INSPECT_EXE, At("a.sf3d") + " --size big --specimen x.png --text x"},
+        {INSPECT_EXE, At("a.sf3d") + " --size 2"},  // a picture's option without a picture
+        {INSPECT_EXE, At("a.sf3d") + " --bogus"},
+        {MAKE_EXE, At("font.fnt") + " " + At("out.sf3d") + " --bogus"},
+#ifdef CAPTURE_EXE
+        {CAPTURE_EXE, "--bogus"},
+        {CAPTURE_EXE, "--frame"},
+        {CAPTURE_EXE, "--frame zero"},
+        {CAPTURE_EXE, "--from 5 --to 2"},
+#endif
     };
     for (const auto& c : cases) {
         const Outcome run = Exec(c.exe, c.args);
         EXPECT_EQ(run.status, 2) << c.exe << " " << c.args;
         EXPECT_EQ(run.ErrLines(), 1) << run.err;
+        // An option nobody knows is named as such, wherever it stands.
+        if (c.args.find("--bogus") != std::string::npos) {
+            EXPECT_NE(run.err.find("unknown option --bogus"), std::string::npos) << run.err;
+        }
     }
     EXPECT_FALSE(fs::exists(dir_ / "out.sf3d"));
+    for (const char* exe : {MAKE_EXE, INSPECT_EXE
+#ifdef CAPTURE_EXE
+                            , CAPTURE_EXE
+#endif
+         }) {
+        EXPECT_NE(Exec(exe, "--help").out.find("Exit status"), std::string::npos) << exe;
+    }
 }
 
 TEST_F(Commands, TheInspectorListsEachProblemAndTheTable) {
@@ -167,6 +187,21 @@ TEST_F(Commands, TheInspectorListsEachProblemAndTheTable) {
     const Outcome missing = Inspect(At("nothing.sf3d"));
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.ErrLines(), 1);
+}
+
+// A BMFont descriptor or a face given to the inspector is named for what
+// it is, with the command that makes a packed font of it.
+TEST_F(Commands, TheInspectorNamesWhatIsNoPackedFont) {
+    const auto f = tools_test::Fixture::Standard();
+    WriteFixture(f, "font.fnt", f.Text());
+    Spill(dir_ / "face.ttf", std::string("\0\x01\0\0\0\x0F", 6) + std::string(100, '\0'));
+    for (const char* name : {"font.fnt", "face.ttf"}) {
+        const Outcome run = Inspect(At(name));
+        EXPECT_EQ(run.status, 1) << name;
+        EXPECT_NE(run.err.find("not a packed font"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("spritefont_make"), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("atlas length"), std::string::npos) << run.err;
+    }
 }
 
 TEST_F(Commands, TheInspectorWritesASpecimen) {

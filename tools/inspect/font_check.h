@@ -25,6 +25,7 @@ enum class Problem : std::int32_t {
     RectangleOutsideAtlas, // a glyph's rectangle is negative or reaches past the atlas
     DuplicateCode,         // two records for one code (the later wins when loading)
     LineHeightNotPositive, // a line height of 0 or less
+    NoInk,                 // every texel of the atlas is transparent: every text draws nothing
 };
 
 struct Issue {

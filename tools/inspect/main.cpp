@@ -1,10 +1,14 @@
 // spritefont_inspect: checks a packed font, prints its glyph table and
 // renders specimens of it.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "bmfont.h"
 #include "code_page_names.h"
 #include "command_line.h"
 #include "file_io.h"
@@ -25,8 +29,9 @@ const char kUsage[] =
     "error.\n"
     "\n"
     "  --table            print the glyph table\n"
-    "  --codepage NAME    windows-1252 (default), latin-1 or latin-9: how the\n"
-    "                     table shows characters and --utf8 converts text\n"
+    "  --code-page NAME   windows-1252 (default), windows-1250, windows-1251,\n"
+    "                     windows-1253, latin-1 or latin-9: how the table\n"
+    "                     shows characters and --utf8 converts text\n"
     "  --specimen OUT.png draw TEXT with the engine on the 800 x 600 offscreen\n"
     "                     screen and write it, cropped, as a PNG\n"
     "  --text TEXT        the text; its bytes are character codes unless --utf8\n"
@@ -38,11 +43,12 @@ const char kUsage[] =
     "  --align-x F        style horizontal anchoring factor (default 0)\n"
     "  --align-y F        style vertical anchoring factor (default 0)\n"
     "  --max-length L     style length limit in pixels (default 0: none)\n"
-    "  --background RRGGBB  colour behind the text (default FFFFFF)\n"
+    "  --background RRGGBB  colour behind the text (default FFFFFF, or 202020\n"
+    "                     when the font's ink is light)\n"
     "  --help             this text\n"
     "\n"
-    "Exit status: 0 no problems, 1 problems found or the work failed, 2 wrong\n"
-    "command line.\n";
+    "Exit status: 0 no problems, 1 problems found, the file is no packed font\n"
+    "or the work failed, 2 wrong command line.\n";
 
 // Problems in the font and failed work exit 1.
 int Usage(const std::string& message) { return CommandLineError("spritefont_inspect", message); }
@@ -53,6 +59,7 @@ int main(int argc, char** argv) {
     std::string fontPath, specimenPath, text;
     // An empty --text is allowed (it then draws nothing, which is reported).
     bool table = false, haveText = false;
+    std::string styleOption;
     inspect::SpecimenStyle style;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -74,10 +81,17 @@ int main(int argc, char** argv) {
             fontPath = arg;
             continue;
         }
+        static const char* const kValueOptions[] = {
+            "--codepage", "--code-page", "--specimen", "--text", "--size", "--rotation", "--arc", "--transparency",
+            "--align-x", "--align-y", "--max-length", "--background"};
+        if (std::find(std::begin(kValueOptions), std::end(kValueOptions), arg) == std::end(kValueOptions))
+            return Usage("unknown option " + arg);
         if (i + 1 >= argc) return Usage("missing value after " + arg);
         const std::string value = argv[++i];
+        // Options that only shape the picture mean nothing without one.
+        if (arg != "--codepage" && arg != "--code-page" && arg != "--specimen" && arg != "--text") styleOption = arg;
         bool ok = true;
-        if (arg == "--codepage") {
+        if (arg == "--codepage" || arg == "--code-page") {
             const auto cp = sftools::ParseCodePage(value);
             ok = cp.has_value();
             if (ok) style.codePage = *cp;
@@ -93,19 +107,38 @@ int main(int argc, char** argv) {
         else if (arg == "--max-length") ok = ParseFloat(value, &style.maxLength) && style.maxLength >= 0;
         else if (arg == "--background") {
             ok = ParseHexColour(value, &style.background);
-        } else return Usage("unknown option " + arg);
+            style.backgroundGiven = true;
+        }
         if (!ok) return Usage("bad value for " + arg + ": " + value);
     }
     // --specimen and --text only make sense together.
     if (fontPath.empty()) return Usage("give a packed font to inspect");
     if (specimenPath.empty() && haveText) return Usage("--text needs --specimen OUT.png");
     if (!specimenPath.empty() && !haveText) return Usage("--specimen needs --text TEXT");
+    if (specimenPath.empty() && !styleOption.empty()) return Usage(styleOption + " applies to --specimen only");
+    if (specimenPath.empty() && style.utf8) return Usage("--utf8 applies to --specimen only");
 
     std::vector<std::uint8_t> block;
     std::string error;
     if (!sftools::ReadFile(fontPath, &block, &error)) {
         std::fprintf(stderr, "spritefont_inspect: %s\n", error.c_str());
         return 1;
+    }
+    // What people mistake for a packed font gets its name, not a list of
+    // faults it was never meant to pass.
+    if (std::memcmp(block.data(), sftools::kMagic, std::min(block.size(), sizeof sftools::kMagic)) != 0) {
+        const char* what = nullptr;
+        if (font_maker::LooksLikeBmFont(block)) what = "a BMFont descriptor";
+        else if (block.size() >= 4 && (std::memcmp(block.data(), "\0\x01\0\0", 4) == 0 ||
+                                       std::memcmp(block.data(), "OTTO", 4) == 0 ||
+                                       std::memcmp(block.data(), "true", 4) == 0 ||
+                                       std::memcmp(block.data(), "ttcf", 4) == 0))
+            what = "a TrueType/OpenType face";
+        if (what != nullptr) {
+            std::fprintf(stderr, "spritefont_inspect: %s is %s, not a packed font; make one with "
+                                 "spritefont_make %s OUT.sf3d\n", fontPath.c_str(), what, fontPath.c_str());
+            return 1;
+        }
     }
     // The check always runs: a table or a picture of a broken font should come
     // with what is wrong with it.
