@@ -99,7 +99,7 @@ TEST_F(Commands, ABmFontIsMadeWithItsNotesOnStandardError) {
     const Outcome bin = Make("--codepage windows-1252 --packing tight " + At("binary.fnt") + " " + At("bin.sf3d"));
     EXPECT_EQ(text.status, 0) << text.err;
     EXPECT_EQ(bin.status, 0) << bin.err;
-    EXPECT_EQ(text.ErrLines(), 2) << text.err;  // the left-out character, the kerning
+    EXPECT_EQ(text.ErrLines(), 1) << text.err;  // the left-out character
     const std::string made = Slurp(dir_ / "text.sf3d");
     EXPECT_EQ(made, Slurp(dir_ / "bin.sf3d"));
     EXPECT_TRUE(inspect::CheckFont(std::vector<std::uint8_t>(made.begin(), made.end())).problems.empty());
@@ -147,13 +147,33 @@ TEST_F(Commands, WrongCommandLinesExitWithTwo) {
         {INSPECT_EXE, At("a.sf3d") + " --specimen x.png --text x --wrap -5"},
         {INSPECT_EXE, At("a.sf3d") + " --specimen x.png --text x --color blue"},
         {INSPECT_EXE, At("a.sf3d") + " --specimen x.png --text x --wrap 100 --arc 5"},  // arcs are for single lines
+        {INSPECT_EXE, At("a.sf3d") + " --size 2"},  // a picture's option without a picture
+        {INSPECT_EXE, At("a.sf3d") + " --bogus"},
+        {MAKE_EXE, At("font.fnt") + " " + At("out.sf3d") + " --bogus"},
+#ifdef CAPTURE_EXE
+        {CAPTURE_EXE, "--bogus"},
+        {CAPTURE_EXE, "--frame"},
+        {CAPTURE_EXE, "--frame zero"},
+        {CAPTURE_EXE, "--from 5 --to 2"},
+#endif
     };
     for (const auto& c : cases) {
         const Outcome run = Exec(c.exe, c.args);
         EXPECT_EQ(run.status, 2) << c.exe << " " << c.args;
         EXPECT_EQ(run.ErrLines(), 1) << run.err;
+        // An option nobody knows is named as such, wherever it stands.
+        if (c.args.find("--bogus") != std::string::npos) {
+            EXPECT_NE(run.err.find("unknown option --bogus"), std::string::npos) << run.err;
+        }
     }
     EXPECT_FALSE(fs::exists(dir_ / "out.sf3d"));
+    for (const char* exe : {MAKE_EXE, INSPECT_EXE
+#ifdef CAPTURE_EXE
+                            , CAPTURE_EXE
+#endif
+         }) {
+        EXPECT_NE(Exec(exe, "--help").out.find("Exit status"), std::string::npos) << exe;
+    }
 }
 
 TEST_F(Commands, TheInspectorListsEachProblemAndTheTable) {
@@ -171,6 +191,21 @@ TEST_F(Commands, TheInspectorListsEachProblemAndTheTable) {
     const Outcome missing = Inspect(At("nothing.sf3d"));
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.ErrLines(), 1);
+}
+
+// A BMFont descriptor or a face given to the inspector is named for what
+// it is, with the command that makes a packed font of it.
+TEST_F(Commands, TheInspectorNamesWhatIsNoPackedFont) {
+    const auto f = tools_test::Fixture::Standard();
+    WriteFixture(f, "font.fnt", f.Text());
+    Spill(dir_ / "face.ttf", std::string("\0\x01\0\0\0\x0F", 6) + std::string(100, '\0'));
+    for (const char* name : {"font.fnt", "face.ttf"}) {
+        const Outcome run = Inspect(At(name));
+        EXPECT_EQ(run.status, 1) << name;
+        EXPECT_NE(run.err.find("not a packed font"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("spritefont_make"), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("atlas length"), std::string::npos) << run.err;
+    }
 }
 
 TEST_F(Commands, TheInspectorWritesASpecimen) {

@@ -64,6 +64,9 @@ TEST(FontCheck, EachFaultIsReportedOnItsOwn) {
         {"an atlas that is no PNG", PackedFontBuilder().Atlas({'n', 'o', 'p', 'e'}).Add(kWhole).Build(),
          {Problem::AtlasUndecodable}},
         {"an atlas without alpha", PackedFontBuilder().Atlas(RgbPng()).Add(kWhole).Build(), {Problem::AtlasWithoutAlpha}},
+        // What an empty face or a file that only looked like one converts to.
+        {"an atlas without ink", PackedFontBuilder().Atlas(sftools::EncodePng(std::vector<std::uint8_t>(16, 0), 2, 2, 4)).Add(kWhole).Build(),
+         {Problem::NoInk}},
         {"no terminator", PackedFontBuilder().Add(kWhole).NoTerminator().Build(), {Problem::NotTerminated}},
         {"a record cut short", PackedFontBuilder().Add(kWhole).RawRecordBytes({66, 1, 0, 2}).NoTerminator().Build(),
          {Problem::RecordCutShort}},

@@ -1,6 +1,8 @@
 // spritefont_capture: renders frames of the demonstration headless, exactly
 // as its window shows them, into PNG files.
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -28,7 +30,10 @@ const char kUsage[] =
     "  --fps F     pictures per second of the animation\n"
     "  --shrink S  make the picture S times smaller (1, 2 or 4; default 1)\n"
     "  --out FILE  where to write the PNG\n"
-    "  --help      this text\n";
+    "  --help      this text\n"
+    "\n"
+    "Exit status: 0 written, 1 the picture could not be made or written,\n"
+    "2 wrong command line.\n";
 
 bool ParseWhole(const char* text, long min, long max, long* out) {
     char* end = nullptr;
@@ -44,6 +49,13 @@ int Fail(const std::string& message) {
     return 1;
 }
 
+// Wrong command lines exit 2, as with the other tools, so scripts can tell
+// them from failed work.
+int Usage(const std::string& message) {
+    std::fprintf(stderr, "spritefont_capture: %s (see --help)\n", message.c_str());
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -56,7 +68,10 @@ int main(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        if (i + 1 >= argc) return Fail("missing value after " + arg + " (see --help)");
+        static const char* const kValueOptions[] = {"--frame", "--from", "--to", "--step", "--fps", "--shrink", "--out"};
+        if (std::find(std::begin(kValueOptions), std::end(kValueOptions), arg) == std::end(kValueOptions))
+            return Usage("unknown option " + arg);
+        if (i + 1 >= argc) return Usage("missing value after " + arg);
         const char* value = argv[++i];
         // t is a float: whole numbers up to 2^24 are exact, and there the animation stands still.
         const long maxFrame = 16777216;
@@ -68,11 +83,10 @@ int main(int argc, char** argv) {
         else if (arg == "--fps") ok = ParseWhole(value, 1, 1000, &fps);
         else if (arg == "--shrink") ok = ParseWhole(value, 1, 4, &shrink) && shrink != 3;
         else if (arg == "--out") out = value;
-        else return Fail("unknown option " + arg + " (see --help)");
-        if (!ok) return Fail("bad value for " + arg + ": " + value);
+        if (!ok) return Usage("bad value for " + arg + ": " + value);
     }
-    if (animation && (from == 0 || to == 0 || to < from)) return Fail("an animation needs --from A and --to B with B >= A");
-    if (animation && (to - from) / step + 1 > 2000) return Fail("more than 2000 pictures; use a larger --step");
+    if (animation && (from == 0 || to == 0 || to < from)) return Usage("an animation needs --from A and --to B with B >= A");
+    if (animation && (to - from) / step + 1 > 2000) return Usage("more than 2000 pictures; use a larger --step");
     if (out.empty()) out = animation ? "animation.png" : "frame.png";
 
     std::string error;

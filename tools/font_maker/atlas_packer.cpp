@@ -135,6 +135,15 @@ MakeStatus BuildPackedFont(std::vector<GlyphImage> glyphs, Packing packing,
                 return Fail(MakeError::MetricTooLarge, "code " + std::to_string(g.code) + ": the value " +
                                                            std::to_string(v) + " does not fit 16 bits");
     }
+    // A font that converts into nothing visible (an empty face, a file that
+    // only looked like a font) would load and then draw nothing at all.
+    const bool ink = std::any_of(glyphs.begin(), glyphs.end(), [](const GlyphImage& g) {
+        for (std::size_t i = 3; i < g.rgba.size(); i += 4)
+            if (g.rgba[i] != 0) return true;
+        return false;
+    });
+    if (!ink)
+        return Fail(MakeError::NoInk, "every glyph is empty (no texel has any alpha): the font would draw nothing");
     // Sizes are checked before any pixel memory is taken.
     std::vector<Place> places(glyphs.size());
     std::int64_t width = 0, height = 0;

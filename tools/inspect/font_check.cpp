@@ -181,8 +181,12 @@ FontReport CheckFont(std::span<const std::uint8_t> block) {
         report.atlasDecoded = true;
         report.atlasWidth = image.width;
         report.atlasHeight = image.height;
+        // A font whose atlas holds nothing visible loads and draws nothing.
+        bool ink = false;
+        for (std::uint32_t texel : image.pixels) ink = ink || (texel >> 24) != 0;
+        if (!ink) Add(&report, Problem::NoInk, "every texel of the atlas is transparent: the font draws nothing");
         // Without alpha every glyph would cover its whole rectangle.
-        if (!image.hasAlpha)
+        else if (!image.hasAlpha)
             Add(&report, Problem::AtlasWithoutAlpha, "the atlas has no alpha channel: glyphs would draw as opaque boxes");
         else if (png.size() > 25 && png[25] != 6)
             report.notes.push_back("the atlas is PNG colour type " + std::to_string(png[25]) +

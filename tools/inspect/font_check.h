@@ -31,6 +31,7 @@ enum class Problem : std::int32_t {
     MetricsLineHeightNotPositive,  // the metrics chunk's line height is 0 or less
     UnknownCodePage,       // the metrics chunk names a code page the engine does not know
     UnknownFieldKind,      // the metrics chunk's distance-field kind is none of 0, 1, 2
+    NoInk,                 // every texel of the atlas is transparent: every text draws nothing
 };
 
 // A chunk as it stands in the block.

@@ -1,11 +1,15 @@
 // spritefont_inspect: checks a packed font, prints its glyph table and
 // renders specimens of it.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "bmfont.h"
 #include "code_page_names.h"
 #include "command_line.h"
 #include "file_io.h"
@@ -29,9 +33,10 @@ const char kUsage[] =
     "\n"
     "  --table            print the glyph table\n"
     "  --kerning          print the kerning pairs\n"
-    "  --codepage NAME    windows-1252, latin-1 or latin-9: how the tables show\n"
-    "                     characters and --utf8 converts text (default: the\n"
-    "                     font's own code page, else windows-1252)\n"
+    "  --code-page NAME   windows-1252, windows-1250, windows-1251, windows-1253,\n"
+    "                     latin-1 or latin-9: how the tables show characters and\n"
+    "                     --utf8 converts text (default: the font's own code\n"
+    "                     page, else windows-1252)\n"
     "  --specimen OUT.png draw TEXT with the engine on the 800 x 600 offscreen\n"
     "                     screen and write it, cropped, as a PNG\n"
     "  --text TEXT        the text; its bytes are character codes unless --utf8\n"
@@ -43,7 +48,8 @@ const char kUsage[] =
     "  --align-x F        style horizontal anchoring factor (default 0)\n"
     "  --align-y F        style vertical anchoring factor (default 0)\n"
     "  --max-length L     style length limit in pixels (default 0: none)\n"
-    "  --background RRGGBB  colour behind the text (default FFFFFF)\n"
+    "  --background RRGGBB  colour behind the text (default FFFFFF, or 202020\n"
+    "                     when the font's ink is light)\n"
     "  --color RRGGBB     tint the font's glyphs with this colour (default none)\n"
     "Block options (any of them draws TEXT as a block: line feeds break lines;\n"
     "--arc and --max-length then do not apply):\n"
@@ -52,8 +58,8 @@ const char kUsage[] =
     "  --max-lines N      at most N lines, the last ending in an ellipsis\n"
     "  --help             this text\n"
     "\n"
-    "Exit status: 0 no problems, 1 problems found or the work failed, 2 wrong\n"
-    "command line.\n";
+    "Exit status: 0 no problems, 1 problems found, the file is no packed font\n"
+    "or the work failed, 2 wrong command line.\n";
 
 // Problems in the font and failed work exit 1.
 int Usage(const std::string& message) { return CommandLineError("spritefont_inspect", message); }
@@ -65,6 +71,7 @@ int main(int argc, char** argv) {
     // An empty --text is allowed (it then draws nothing, which is reported).
     bool table = false, kerningTable = false, haveText = false, codePageGiven = false;
     bool blockArc = false;  // --arc or --max-length, which blocks do not take
+    std::string styleOption;
     inspect::SpecimenStyle style;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -90,10 +97,17 @@ int main(int argc, char** argv) {
             fontPath = arg;
             continue;
         }
+        static const char* const kValueOptions[] = {
+            "--codepage", "--code-page", "--specimen", "--text", "--size", "--rotation", "--arc", "--transparency",
+            "--align-x", "--align-y", "--max-length", "--background", "--color", "--wrap", "--align", "--max-lines"};
+        if (std::find(std::begin(kValueOptions), std::end(kValueOptions), arg) == std::end(kValueOptions))
+            return Usage("unknown option " + arg);
         if (i + 1 >= argc) return Usage("missing value after " + arg);
         const std::string value = argv[++i];
+        // Options that only shape the picture mean nothing without one.
+        if (arg != "--codepage" && arg != "--code-page" && arg != "--specimen" && arg != "--text") styleOption = arg;
         bool ok = true;
-        if (arg == "--codepage") {
+        if (arg == "--codepage" || arg == "--code-page") {
             const auto cp = sftools::ParseCodePage(value);
             ok = cp.has_value();
             if (ok) style.codePage = *cp;
@@ -116,6 +130,7 @@ int main(int argc, char** argv) {
         }
         else if (arg == "--background") {
             ok = ParseHexColour(value, &style.background);
+            style.backgroundGiven = true;
         } else if (arg == "--color") {
             ok = ParseHexColour(value, &style.color);
             style.tinted = true;
@@ -143,12 +158,30 @@ int main(int argc, char** argv) {
     if (specimenPath.empty() && haveText) return Usage("--text needs --specimen OUT.png");
     if (!specimenPath.empty() && !haveText) return Usage("--specimen needs --text TEXT");
     if (style.asBlock && blockArc) return Usage("--arc and --max-length apply to one line, not to a block (--wrap, --align, --max-lines)");
+    if (specimenPath.empty() && !styleOption.empty()) return Usage(styleOption + " applies to --specimen only");
+    if (specimenPath.empty() && style.utf8) return Usage("--utf8 applies to --specimen only");
 
     std::vector<std::uint8_t> block;
     std::string error;
     if (!sftools::ReadFile(fontPath, &block, &error)) {
         std::fprintf(stderr, "spritefont_inspect: %s\n", error.c_str());
         return 1;
+    }
+    // What people mistake for a packed font gets its name, not a list of
+    // faults it was never meant to pass.
+    if (std::memcmp(block.data(), sftools::kMagic, std::min(block.size(), sizeof sftools::kMagic)) != 0) {
+        const char* what = nullptr;
+        if (font_maker::LooksLikeBmFont(block)) what = "a BMFont descriptor";
+        else if (block.size() >= 4 && (std::memcmp(block.data(), "\0\x01\0\0", 4) == 0 ||
+                                       std::memcmp(block.data(), "OTTO", 4) == 0 ||
+                                       std::memcmp(block.data(), "true", 4) == 0 ||
+                                       std::memcmp(block.data(), "ttcf", 4) == 0))
+            what = "a TrueType/OpenType face";
+        if (what != nullptr) {
+            std::fprintf(stderr, "spritefont_inspect: %s is %s, not a packed font; make one with "
+                                 "spritefont_make %s OUT.sf3d\n", fontPath.c_str(), what, fontPath.c_str());
+            return 1;
+        }
     }
     // The check always runs: a table or a picture of a broken font should come
     // with what is wrong with it.

@@ -24,11 +24,16 @@ struct SpecimenStyle {
     // one line; rotation applies, arc and maxLength do not.
     bool asBlock = false;
     TextBlock block;
+    // When false, a font whose ink is light (white glyphs to be tinted)
+    // is drawn on dark grey 0x202020 instead, so that it shows.
+    bool backgroundGiven = false;
 };
 
-// An RGB PNG of the text on the background. False with a message when the
-// screen cannot open, the atlas does not decode or nothing is drawn; a text
-// larger than the 800 x 600 screen is cut there, with a warning.
+// An RGB PNG of the text on the background. Where the glyphs land is taken
+// from the quads drawn, not from the ink, so blank glyphs past the screen's
+// edge still count. False with a message when the screen cannot open, the
+// atlas does not decode or nothing is drawn; a text larger than the
+// 800 x 600 screen is cut there, with a warning.
 bool RenderSpecimen(std::span<const std::uint8_t> block, const std::string& text, const SpecimenStyle& style,
                     std::vector<std::uint8_t>* png, std::vector<std::string>* warnings, std::string* error);
 
