@@ -214,6 +214,9 @@ TEST(FontCheck, TheMetricsLineAndTheKerningTable) {
     const std::string table = inspect::KerningTable(report, inspect::FontCodePage(report, CodePageWindows1252));
     EXPECT_NE(table.find("   65    164  A\xE2\x82\xAC"), std::string::npos) << table;
     EXPECT_NE(table.find("-3\n"), std::string::npos) << table;
+    EXPECT_EQ(inspect::ChunkList(report), "chunk METR at byte " + std::to_string(report.chunks[0].offset) +
+                                              ", 12 bytes\nchunk KERN at byte " +
+                                              std::to_string(report.chunks[0].offset + 20) + ", 8 bytes\n");
     const auto field = inspect::CheckFont(PackedFontBuilder().Add(kWhole).Metrics(12, 9, 1252, 2, 4).Build());
     EXPECT_NE(inspect::MetricsLine(field).find("multi-channel distance field, range 4"), std::string::npos);
 }

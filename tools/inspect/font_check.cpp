@@ -249,6 +249,14 @@ std::string GlyphTable(const FontReport& report, std::int32_t codePage) {
     return out;
 }
 
+std::string ChunkList(const FontReport& report) {
+    std::string out;
+    for (const ChunkEntry& chunk : report.chunks)
+        out += "chunk " + chunk.tag + " at byte " + std::to_string(chunk.offset) + ", " + std::to_string(chunk.length) +
+               " bytes\n";
+    return out;
+}
+
 std::string MetricsLine(const FontReport& report) {
     if (!report.metrics) return "no metrics chunk: line height from the glyph records, code page not stated";
     const sprite_font_format::Metrics& m = *report.metrics;

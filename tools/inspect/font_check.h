@@ -71,6 +71,9 @@ FontReport CheckFont(std::span<const std::uint8_t> block);
 // The glyph table, one record per line, characters named in codePage.
 std::string GlyphTable(const FontReport& report, std::int32_t codePage);
 
+// One line per whole chunk: its tag, where it starts and its payload length.
+std::string ChunkList(const FontReport& report);
+
 // One line on the metrics chunk, or on its absence.
 std::string MetricsLine(const FontReport& report);
 

@@ -31,7 +31,7 @@ const char kUsage[] =
     "know. Prints a summary (and the metrics, when the font has them) on\n"
     "standard output and each problem on its own line on standard error.\n"
     "\n"
-    "  --table            print the glyph table\n"
+    "  --table            print the glyph table and the list of chunks\n"
     "  --kerning          print the kerning pairs\n"
     "  --code-page NAME   windows-1252, windows-1250, windows-1251, windows-1253,\n"
     "                     latin-1 or latin-9: how the tables show characters and\n"
@@ -200,7 +200,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\n", fontPath.c_str(), issue.text.c_str());
     // Characters are named, and UTF-8 converted, in the font's own code page unless told otherwise.
     if (!codePageGiven) style.codePage = inspect::FontCodePage(report, CodePageWindows1252);
-    if (table) std::fputs(inspect::GlyphTable(report, style.codePage).c_str(), stdout);
+    if (table) {
+        std::fputs(inspect::GlyphTable(report, style.codePage).c_str(), stdout);
+        std::fputs(inspect::ChunkList(report).c_str(), stdout);
+    }
     if (kerningTable) std::fputs(inspect::KerningTable(report, style.codePage).c_str(), stdout);
 
     // A specimen of a font with problems is still drawn, but the status says 1.
