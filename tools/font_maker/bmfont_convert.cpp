@@ -318,7 +318,8 @@ MakeStatus ConvertBmFont(const BmFont& font, const PageReader& readPage, const B
                          std::string(*field == Field::Single ? "single-channel" : "multi-channel") +
                          " distance field (range " + std::to_string(font.distanceRange) +
                          " px); the field is kept as the glyphs' coverage and marked in the font's metrics, so a "
-                         "renderer that reads distance fields draws it sharp; drawn plainly it looks blurred");
+                         "renderer that reads distance fields draws it sharp; drawn plainly it looks blurred" +
+                         (*field == Field::Single ? "" : ", with coloured fringes from the channels"));
     else if (sawInk && darkInk && !options.fill)
         notes->push_back("note: the glyphs are dark ink, which a tint cannot lighten; --fill FFFFFF makes them "
                          "white so that any colour can be given when drawing");
