@@ -11,6 +11,7 @@
 #include "png_forge.h"
 #include "png_io.h"
 #include "sprite_font.h"
+#include "sprite_font_bmfont.h"
 
 #include <filesystem>
 #include <fstream>
@@ -534,6 +535,42 @@ TEST(BmFont, PageNamesFallBackToTheFileBesideTheDescriptor) {
             EXPECT_FALSE(error.empty());
         }
     }
+    fs::remove_all(dir);
+}
+
+// LoadBMFont reads each form from disk into the same font the maker makes
+// (no platform here: the glyph records and chunks alone).
+TEST(BmFont, LoadBmFontReadsEachForm) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("bmfont_load_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const Fixture f = Fixture::Standard();
+    for (const auto& [name, png] : f.PageFiles())
+        std::ofstream(dir / name, std::ios::binary).write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    InitSpriteFonts();
+    BMFontOptions options;
+    options.codePage = CodePageLatin9;
+    for (auto format : kFormats) {
+        const auto bytes = Encode(f, format);
+        const fs::path path = dir / ("font" + std::to_string(static_cast<int>(format)) + ".fnt");
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        std::string error;
+        const FontId id = LoadBMFont(AutoId, path.string().c_str(), options, &error);
+        ASSERT_NE(id, 0u) << error;
+        const SpriteFont* font = GetSpriteFont(id);
+        EXPECT_EQ(font->glyphs[0xA4].present, 1) << "the euro sign in Latin-9";
+        EXPECT_EQ(font->glyphs['B'].offsetX, -1);
+        EXPECT_EQ(SpriteFontKerning(id, 'B', 'A'), 2);
+        SpriteFontMetrics metrics{};
+        ASSERT_TRUE(GetSpriteFontMetrics(id, &metrics));
+        EXPECT_EQ(metrics.lineHeight, 12);
+        EXPECT_EQ(metrics.codePage, CodePageLatin9);
+    }
+    options.kerning = false;
+    std::string error;
+    const FontId plain = LoadBMFont(AutoId, (dir / "font0.fnt").string().c_str(), options, &error);
+    ASSERT_NE(plain, 0u) << error;
+    EXPECT_EQ(SpriteFontKerning(plain, 'B', 'A'), 0);
     fs::remove_all(dir);
 }
 
