@@ -10,6 +10,7 @@
 
 #include "apng.h"
 #include "capture.h"
+#include "file_io.h"
 
 namespace {
 
@@ -106,7 +107,8 @@ int main(int argc, char** argv) {
         bytes = AssembleApng(stills, 1, static_cast<std::uint16_t>(rate > 0 ? rate : 1));
     }
     if (bytes.empty()) return Fail("cannot encode the picture");
-    if (!WriteFileAtomically(out, bytes, &error)) return Fail(error);
+    // The tools' one writer: a failed write leaves no half-written picture.
+    if (!sftools::WriteFileAtomically(out, bytes, &error)) return Fail(error);
     std::printf("wrote %s (%zu bytes)\n", out.c_str(), bytes.size());
     return 0;
 }
