@@ -3,6 +3,7 @@
 // refused with the right kind of error.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "bmfont.h"
@@ -466,6 +467,17 @@ TEST(BmFont, DistanceFieldsAreKeptAndMarked) {
     EXPECT_EQ(refused.status.kind, MakeError::PageWithoutAlpha);
     EXPECT_NE(refused.status.message.find("distanceField"), std::string::npos) << refused.status.message;
     EXPECT_EQ(refused.status.message.find("no alpha channel"), std::string::npos) << refused.status.message;
+    // A fill would erase a multi-channel field: it is left out, with a note.
+    Fixture msdf = Fixture::Standard();
+    msdf.fieldType = "msdf";
+    font_maker::BmOptions fill = InCodePage(CodePageWindows1252);
+    fill.fill = 0xFF0000;
+    const Made kept = Make(Bytes(msdf.Text()), msdf.PageFiles(), fill);
+    ASSERT_TRUE(kept.status.ok()) << kept.status.message;
+    EXPECT_EQ(kept.block, Make(msdf, font_maker::BmFormat::Text).block);
+    EXPECT_EQ(std::count_if(kept.notes.begin(), kept.notes.end(),
+                            [](const std::string& note) { return note.find("--fill is not applied") != std::string::npos; }),
+              1);
     Fixture unknown = Fixture::Standard();
     unknown.fieldType = "vsdf";
     EXPECT_EQ(Make(unknown, font_maker::BmFormat::Xml).status.kind, MakeError::FieldUnsupported);
