@@ -6,7 +6,7 @@ declare -A SPRITEFONT_PACKAGES=(
   [test]="googletest libgtest-dev xvfb xauth x11-utils libx11-dev libfreetype-dev libharfbuzz-dev fonts-texgyre fonts-dejavu-core"
   [bench]="libbenchmark-dev"
   [font]="libfreetype-dev libharfbuzz-dev fonts-texgyre"
-  [fuzz]="clang-14 libclang-rt-14-dev"
+  [fuzz]="clang-14 libclang-rt-14-dev libfreetype-dev"
 )
 
 ensure_packages() {

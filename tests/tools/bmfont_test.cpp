@@ -3,6 +3,7 @@
 // refused with the right kind of error.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "bmfont.h"
@@ -11,6 +12,7 @@
 #include "png_forge.h"
 #include "png_io.h"
 #include "sprite_font.h"
+#include "sprite_font_bmfont.h"
 
 #include <filesystem>
 #include <fstream>
@@ -465,6 +467,17 @@ TEST(BmFont, DistanceFieldsAreKeptAndMarked) {
     EXPECT_EQ(refused.status.kind, MakeError::PageWithoutAlpha);
     EXPECT_NE(refused.status.message.find("distanceField"), std::string::npos) << refused.status.message;
     EXPECT_EQ(refused.status.message.find("no alpha channel"), std::string::npos) << refused.status.message;
+    // A fill would erase a multi-channel field: it is left out, with a note.
+    Fixture msdf = Fixture::Standard();
+    msdf.fieldType = "msdf";
+    font_maker::BmOptions fill = InCodePage(CodePageWindows1252);
+    fill.fill = 0xFF0000;
+    const Made kept = Make(Bytes(msdf.Text()), msdf.PageFiles(), fill);
+    ASSERT_TRUE(kept.status.ok()) << kept.status.message;
+    EXPECT_EQ(kept.block, Make(msdf, font_maker::BmFormat::Text).block);
+    EXPECT_EQ(std::count_if(kept.notes.begin(), kept.notes.end(),
+                            [](const std::string& note) { return note.find("--fill is not applied") != std::string::npos; }),
+              1);
     Fixture unknown = Fixture::Standard();
     unknown.fieldType = "vsdf";
     EXPECT_EQ(Make(unknown, font_maker::BmFormat::Xml).status.kind, MakeError::FieldUnsupported);
@@ -534,6 +547,42 @@ TEST(BmFont, PageNamesFallBackToTheFileBesideTheDescriptor) {
             EXPECT_FALSE(error.empty());
         }
     }
+    fs::remove_all(dir);
+}
+
+// LoadBMFont reads each form from disk into the same font the maker makes
+// (no platform here: the glyph records and chunks alone).
+TEST(BmFont, LoadBmFontReadsEachForm) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("bmfont_load_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const Fixture f = Fixture::Standard();
+    for (const auto& [name, png] : f.PageFiles())
+        std::ofstream(dir / name, std::ios::binary).write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    InitSpriteFonts();
+    BMFontOptions options;
+    options.codePage = CodePageLatin9;
+    for (auto format : kFormats) {
+        const auto bytes = Encode(f, format);
+        const fs::path path = dir / ("font" + std::to_string(static_cast<int>(format)) + ".fnt");
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        std::string error;
+        const FontId id = LoadBMFont(AutoId, path.string().c_str(), options, &error);
+        ASSERT_NE(id, 0u) << error;
+        const SpriteFont* font = GetSpriteFont(id);
+        EXPECT_EQ(font->glyphs[0xA4].present, 1) << "the euro sign in Latin-9";
+        EXPECT_EQ(font->glyphs['B'].offsetX, -1);
+        EXPECT_EQ(SpriteFontKerning(id, 'B', 'A'), 2);
+        SpriteFontMetrics metrics{};
+        ASSERT_TRUE(GetSpriteFontMetrics(id, &metrics));
+        EXPECT_EQ(metrics.lineHeight, 12);
+        EXPECT_EQ(metrics.codePage, CodePageLatin9);
+    }
+    options.kerning = false;
+    std::string error;
+    const FontId plain = LoadBMFont(AutoId, (dir / "font0.fnt").string().c_str(), options, &error);
+    ASSERT_NE(plain, 0u) << error;
+    EXPECT_EQ(SpriteFontKerning(plain, 'B', 'A'), 0);
     fs::remove_all(dir);
 }
 

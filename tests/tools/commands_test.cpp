@@ -10,7 +10,10 @@
 
 #include "bmfont_fixture.h"
 #include "file_io.h"
+#include "font_block.h"
 #include "font_check.h"
+#include "png_io.h"
+#include "sprite_font.h"
 #include "packed_font_builder.h"
 
 namespace {
@@ -103,6 +106,29 @@ TEST_F(Commands, ABmFontIsMadeWithItsNotesOnStandardError) {
     const std::string made = Slurp(dir_ / "text.sf3d");
     EXPECT_EQ(made, Slurp(dir_ / "bin.sf3d"));
     EXPECT_TRUE(inspect::CheckFont(std::vector<std::uint8_t>(made.begin(), made.end())).problems.empty());
+}
+
+// --fill recolours a BMFont font's ink and --code-page picks its code page;
+// a page file the descriptor names by an absolute Windows path is found
+// beside it.
+TEST_F(Commands, ABmFontTakesFillCodePageAndAWindowsPagePath) {
+    const auto f = tools_test::Fixture::Standard();
+    std::string text = f.Text();
+    text.replace(text.find("file=\"fixture_0.png\""), 20, "file=\"E:\\Art\\fixture_0.png\"");
+    WriteFixture(f, "font.fnt", text);
+    const Outcome run = Make("--fill FF0000 --code-page latin-9 " + At("font.fnt") + " " + At("out.sf3d"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string made = Slurp(dir_ / "out.sf3d");
+    const auto font = sftools::UnpackFont(std::vector<std::uint8_t>(made.begin(), made.end()));
+    ASSERT_TRUE(font && font->chunks.metrics);
+    EXPECT_EQ(font->chunks.metrics->codePage, std::uint32_t{CodePageLatin9});
+    const auto atlas = sftools::DecodePng(font->png);
+    ASSERT_TRUE(atlas);
+    for (std::size_t i = 0; i < atlas->rgba.size(); i += 4)
+        if (atlas->rgba[i + 3] != 0) {
+            ASSERT_EQ(atlas->rgba[i], 255);
+            ASSERT_EQ(atlas->rgba[i + 1], 0);
+        }
 }
 
 TEST_F(Commands, AFailureLeavesTheOutputAsItWas) {

@@ -218,4 +218,29 @@ TEST(RealFonts, LoadBmFontDrawsARealFile) {
     SetSpritePlatform(nullptr);
 }
 
+// A face without ink (a variable font whose default instance is empty) and
+// a 30-byte file that is no font are refused: either would make a font
+// that draws nothing.
+TEST(RealFonts, FacesWithoutInkAreRefused) {
+#if SPRITEFONT_MAKE_FREETYPE
+    const fs::path empty = kReal / "truetype/TINY5x3GX.ttf";
+    const fs::path broken = kReal / "truetype/malformed/oom-4da0210eb7081b0bf15bf16cc4c52ce02c1e1bbc.ttf";
+    if (!fs::exists(empty) || !fs::exists(broken)) GTEST_SKIP() << kReal << " is absent";
+    for (const fs::path& path : {empty, broken}) {
+        std::vector<std::uint8_t> face;
+        std::string error;
+        ASSERT_TRUE(sftools::ReadFile(path.string(), &face, &error)) << error;
+        std::vector<font_maker::GlyphImage> glyphs;
+        std::vector<std::string> notes;
+        auto status = font_maker::RenderFace(face, {}, CodePageWindows1252, &glyphs, &notes);
+        std::vector<std::uint8_t> block;
+        if (status.ok()) status = font_maker::BuildPackedFont(std::move(glyphs), font_maker::Packing::Tight, &block, false);
+        EXPECT_EQ(status.kind, font_maker::MakeError::NoInk) << path << ": " << status.message;
+        EXPECT_TRUE(block.empty());
+    }
+#else
+    GTEST_SKIP() << "this build has no FreeType";
+#endif
+}
+
 }  // namespace

@@ -1,7 +1,6 @@
 // spritefont_capture: renders frames of the demonstration headless, exactly
 // as its window shows them, into PNG files.
 #include <algorithm>
-#include <cerrno>
 #include <iterator>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +9,8 @@
 
 #include "apng.h"
 #include "capture.h"
+#include "command_line.h"
+#include "file_io.h"
 
 namespace {
 
@@ -35,15 +36,6 @@ const char kUsage[] =
     "Exit status: 0 written, 1 the picture could not be made or written,\n"
     "2 wrong command line.\n";
 
-bool ParseWhole(const char* text, long min, long max, long* out) {
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || value < min || value > max) return false;
-    *out = value;
-    return true;
-}
-
 int Fail(const std::string& message) {
     std::fprintf(stderr, "spritefont_capture: %s\n", message.c_str());
     return 1;
@@ -51,15 +43,12 @@ int Fail(const std::string& message) {
 
 // Wrong command lines exit 2, as with the other tools, so scripts can tell
 // them from failed work.
-int Usage(const std::string& message) {
-    std::fprintf(stderr, "spritefont_capture: %s (see --help)\n", message.c_str());
-    return 2;
-}
+int Usage(const std::string& message) { return CommandLineError("spritefont_capture", message); }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    long frame = 1, from = 0, to = 0, step = 1, fps = 0, shrink = 1;
+    std::int32_t frame = 1, from = 0, to = 0, step = 1, fps = 0, shrink = 1;
     bool animation = false;
     std::string out;
     for (int i = 1; i < argc; ++i) {
@@ -72,16 +61,16 @@ int main(int argc, char** argv) {
         if (std::find(std::begin(kValueOptions), std::end(kValueOptions), arg) == std::end(kValueOptions))
             return Usage("unknown option " + arg);
         if (i + 1 >= argc) return Usage("missing value after " + arg);
-        const char* value = argv[++i];
+        const std::string value = argv[++i];
         // t is a float: whole numbers up to 2^24 are exact, and there the animation stands still.
         const long maxFrame = 16777216;
         bool ok = true;
-        if (arg == "--frame") ok = ParseWhole(value, 1, maxFrame, &frame);
-        else if (arg == "--from") ok = ParseWhole(value, 1, maxFrame, &from), animation = true;
-        else if (arg == "--to") ok = ParseWhole(value, 1, maxFrame, &to), animation = true;
-        else if (arg == "--step") ok = ParseWhole(value, 1, maxFrame, &step);
-        else if (arg == "--fps") ok = ParseWhole(value, 1, 1000, &fps);
-        else if (arg == "--shrink") ok = ParseWhole(value, 1, 4, &shrink) && shrink != 3;
+        if (arg == "--frame") ok = ParseInt(value, 1, maxFrame, &frame);
+        else if (arg == "--from") ok = ParseInt(value, 1, maxFrame, &from), animation = true;
+        else if (arg == "--to") ok = ParseInt(value, 1, maxFrame, &to), animation = true;
+        else if (arg == "--step") ok = ParseInt(value, 1, maxFrame, &step);
+        else if (arg == "--fps") ok = ParseInt(value, 1, 1000, &fps);
+        else if (arg == "--shrink") ok = ParseInt(value, 1, 4, &shrink) && shrink != 3;
         else if (arg == "--out") out = value;
         if (!ok) return Usage("bad value for " + arg + ": " + value);
     }
@@ -106,7 +95,8 @@ int main(int argc, char** argv) {
         bytes = AssembleApng(stills, 1, static_cast<std::uint16_t>(rate > 0 ? rate : 1));
     }
     if (bytes.empty()) return Fail("cannot encode the picture");
-    if (!WriteFileAtomically(out, bytes, &error)) return Fail(error);
+    // The tools' one writer: a failed write leaves no half-written picture.
+    if (!sftools::WriteFileAtomically(out, bytes, &error)) return Fail(error);
     std::printf("wrote %s (%zu bytes)\n", out.c_str(), bytes.size());
     return 0;
 }

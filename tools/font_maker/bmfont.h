@@ -53,6 +53,8 @@ struct BmFont {
 bool LooksLikeBmFont(std::span<const std::uint8_t> bytes);
 
 MakeStatus ParseBmFont(std::span<const std::uint8_t> bytes, BmFont* font);
+// One form, whatever the bytes look like (for the fuzzers).
+MakeStatus ParseBmFontAs(BmFormat format, std::span<const std::uint8_t> bytes, BmFont* font);
 
 // Gives the bytes of a page file named in the font (relative to the font's
 // folder); false with a message when it cannot.

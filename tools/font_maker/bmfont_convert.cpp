@@ -218,6 +218,10 @@ MakeStatus ConvertBmFont(const BmFont& font, const PageReader& readPage, const B
     std::map<std::string, std::vector<std::pair<std::size_t, const BmChar*>>> byFile;
     for (const auto& cut : cuts) byFile[font.pageFiles.at(cut.second->page)].push_back(cut);
     bool darkInk = true, sawInk = false;
+    // A multi-channel field is in the colour channels: a fill would erase it.
+    const bool keepsColour = *field != Field::Multi && *field != Field::MultiTrue;
+    if (options.fill && !keepsColour)
+        notes->push_back("note: --fill is not applied: the font's colour channels hold its distance field");
     for (const auto& [file, wanted] : byFile) {
         std::vector<std::uint8_t> bytes;
         std::string error;
@@ -261,7 +265,7 @@ MakeStatus ConvertBmFont(const BmFont& font, const PageReader& readPage, const B
                 if (g.rgba[i + 3] == 0) continue;
                 sawInk = true;
                 if (g.rgba[i] > 64 || g.rgba[i + 1] > 64 || g.rgba[i + 2] > 64) darkInk = false;
-                if (options.fill) {
+                if (options.fill && keepsColour) {
                     g.rgba[i] = static_cast<std::uint8_t>(*options.fill >> 16);
                     g.rgba[i + 1] = static_cast<std::uint8_t>(*options.fill >> 8);
                     g.rgba[i + 2] = static_cast<std::uint8_t>(*options.fill);
@@ -318,7 +322,8 @@ MakeStatus ConvertBmFont(const BmFont& font, const PageReader& readPage, const B
                          std::string(*field == Field::Single ? "single-channel" : "multi-channel") +
                          " distance field (range " + std::to_string(font.distanceRange) +
                          " px); the field is kept as the glyphs' coverage and marked in the font's metrics, so a "
-                         "renderer that reads distance fields draws it sharp; drawn plainly it looks blurred");
+                         "renderer that reads distance fields draws it sharp; drawn plainly it looks blurred" +
+                         (*field == Field::Single ? "" : ", with coloured fringes from the channels"));
     else if (sawInk && darkInk && !options.fill)
         notes->push_back("note: the glyphs are dark ink, which a tint cannot lighten; --fill FFFFFF makes them "
                          "white so that any colour can be given when drawing");

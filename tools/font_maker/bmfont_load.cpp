@@ -3,7 +3,6 @@
 #include <new>
 
 #include "bmfont.h"
-#include "code_page_names.h"
 #include "file_io.h"
 #include "sprite_font_bmfont.h"
 
@@ -13,7 +12,8 @@ FontId LoadBMFont(FontId id, const char* path, const BMFontOptions& options, std
         return 0;
     };
     if (path == nullptr) return fail("no path given");
-    if (sftools::CodePageName(options.codePage) == std::string("an unknown code page"))
+    // Every known code page maps 'A' to itself; an unknown one maps nothing.
+    if (CodePageToUnicode(options.codePage, 'A') != 'A')
         return fail("code page " + std::to_string(options.codePage) + " is not known");
     // Out of memory is a reason like any other here: a game must not die
     // of a font it can do without.

@@ -406,4 +406,15 @@ MakeStatus ParseBmFont(std::span<const std::uint8_t> bytes, BmFont* font) {
     return ParseText(text, font);
 }
 
+MakeStatus ParseBmFontAs(BmFormat format, std::span<const std::uint8_t> bytes, BmFont* font) {
+    *font = BmFont{};
+    font->format = format;
+    switch (format) {
+        case BmFormat::Binary: return ParseBinary(bytes, font);
+        case BmFormat::Xml: return ParseXml(AsText(bytes), font);
+        case BmFormat::Text: break;
+    }
+    return ParseText(AsText(bytes), font);
+}
+
 }  // namespace font_maker

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
+#include <new>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -76,9 +77,7 @@ bool SplitPair(const std::string& text, std::string* a, std::string* b) {
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     std::int32_t codePage = CodePageWindows1252;
     // Tight by default: the smallest atlas, and the format allows any rectangles.
     Packing packing = Packing::Tight;
@@ -197,4 +196,17 @@ int main(int argc, char** argv) {
         return 1;
     }
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Memory runs out only for absurd inputs, since every size is checked
+    // first; should it all the same, that is a failure to report, not a crash.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("spritefont_make: out of memory\n", stderr);
+        return 1;
+    }
 }
