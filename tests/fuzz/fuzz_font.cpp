@@ -115,7 +115,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)SpriteFontTextWidth(handle, everyByte, -1.0f);
         (void)SpriteFontTextHeight(handle, tail, -1.0f);
         Check(DrawSpriteFontText(handle, 400, 300, everyByte, -1.0f, -1.0f) == 0);
-        Check(DrawSpriteFontTextUtf8(handle, -5, 7, tail, 128.0f, -1.0f) == 0);
+        // Every code page's table in turn, chosen by the input's length.
+        constexpr std::int32_t kCodePages[] = {CodePageWindows1252, CodePageWindows1250, CodePageWindows1251,
+                                               CodePageWindows1253, CodePageLatin1, CodePageLatin9};
+        Check(DrawSpriteFontTextUtf8(handle, -5, 7, tail, 128.0f, -1.0f, kCodePages[size % 6]) == 0);
         // Every call goes to the font's own 3D sprite, and none without one.
         for (const test_support::Call& call : platform.log) Check(call.handle == sprite3D && sprite3D != 0);
     }
