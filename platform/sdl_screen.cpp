@@ -79,6 +79,7 @@ struct Sprite3DSlot {
     float sine = 0.0f;
     bool upright = true;
     bool uvInTexture = true;  // every u, v within 0..1
+    Uint8 tint[3] = {255, 255, 255};  // red, green, blue the texels are multiplied by
 };
 
 void TurnOf(float degrees, float* cosine, float* sine, bool* upright) {
@@ -120,6 +121,7 @@ public:
     void RotateSprite3D(SpriteHandle sprite3D, float degrees, std::int32_t mode) override;
     void DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, std::int32_t y,
                          std::int32_t transparency) override;
+    void ColorSprite3D(SpriteHandle sprite3D, std::uint32_t rgb) override;
 
     void SetSprite3DQuality(std::int32_t quality) noexcept override { quality_ = quality; }
     void EnablePngDecoder() noexcept override { pngEnabled_ = true; }
@@ -427,11 +429,19 @@ void SdlScreen::DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, std::int3
     sprite3d_geometry::Corners(x, y, width, height, {slot->cosine, slot->sine, slot->upright}, cornerX, cornerY);
     for (int i = 0; i < 4; ++i) v[i].position = {cornerX[i], cornerY[i]};
     for (int i = 0; i < 4; ++i) {
-        v[i].color = {255, 255, 255, alpha};
+        v[i].color = {slot->tint[0], slot->tint[1], slot->tint[2], alpha};
         v[i].tex_coord = {slot->uv[2 * i], slot->uv[2 * i + 1]};
     }
     ++runQuads_;
     if (alone) SubmitRun();
+}
+
+void SdlScreen::ColorSprite3D(SpriteHandle sprite3D, std::uint32_t rgb) {
+    if (Sprite3DSlot* slot = Find3D(sprite3D)) {
+        slot->tint[0] = static_cast<Uint8>(rgb & 0xFF);
+        slot->tint[1] = static_cast<Uint8>((rgb >> 8) & 0xFF);
+        slot->tint[2] = static_cast<Uint8>((rgb >> 16) & 0xFF);
+    }
 }
 
 // Doubles the vertex and index buffers: allocation happens only while a
