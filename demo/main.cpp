@@ -43,6 +43,8 @@ int Run() {
     float t = 0.0f;
     for (;;) {
         const std::int32_t lastEvent = window->PollEvent();
+        // The window wants the last frame again before the next is drawn.
+        if (lastEvent == EventRepaint) screen->Repaint();
         t += 1.0f;
         RenderFrame(*screen, t);
         screen->Flip();
