@@ -30,16 +30,14 @@ bool QuadBatch::Push(const BatchCommand& command) noexcept {
     return true;
 }
 
-QuadVertex* QuadBatch::Add(GpuTexture* texture, bool linear, bool alone, bool* newRun) noexcept {
+QuadVertex* QuadBatch::Add(GpuTexture* texture, bool linear, bool* newRun) noexcept {
     if (quads_ == capacity_ && !Grow()) return nullptr;
     BatchCommand* run = commands_.empty() ? nullptr : &commands_.back();
-    *newRun = run == nullptr || run->step != BatchStep::Quads || closed_ || alone || run->texture != texture ||
-              run->linear != linear;
+    *newRun = run == nullptr || run->step != BatchStep::Quads || run->texture != texture || run->linear != linear;
     if (*newRun) {
         if (!Push(BatchCommand{BatchStep::Quads, texture, linear, quads_, 0, 0, {}})) return nullptr;
         run = &commands_.back();
     }
-    closed_ = alone;
     ++run->count;
     return vertices_.data() + quads_++ * kVerticesPerQuad;
 }

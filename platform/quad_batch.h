@@ -53,11 +53,11 @@ struct BatchCommand {
 
 class QuadBatch {
 public:
-    // Room for one more quad at the end of a run of texture and filter;
-    // alone closes the run before and after it. Null when memory runs out
-    // (the quad is then dropped). The caller writes all six vertices.
-    // *newRun tells whether the quad began a run (a draw call).
-    QuadVertex* Add(GpuTexture* texture, bool linear, bool alone, bool* newRun) noexcept;
+    // Room for one more quad at the end of a run of texture and filter.
+    // Null when memory runs out (the quad is then dropped). The caller
+    // writes all six vertices. *newRun tells whether the quad began a run
+    // (a draw call).
+    QuadVertex* Add(GpuTexture* texture, bool linear, bool* newRun) noexcept;
     void AddClear(std::uint32_t colour) noexcept;
     void AddFill(const PixelRect& rect, std::uint32_t colour) noexcept;
     void AddPoints(const std::vector<PixelPoint>& points, std::uint32_t colour) noexcept;
@@ -72,7 +72,6 @@ public:
         quads_ = 0;
         commands_.clear();
         points_.clear();
-        closed_ = false;
     }
 
 private:
@@ -84,5 +83,4 @@ private:
     std::vector<PixelPoint> points_;
     std::size_t quads_ = 0;
     std::size_t capacity_ = 0;  // quads the vertex array holds
-    bool closed_ = false;       // the last run takes no more quads
 };

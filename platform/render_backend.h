@@ -28,8 +28,6 @@ public:
     // A texture of the decoded image; opaque drops its alpha (reads 255).
     // The image's pixels may be consumed. Null when it cannot be made.
     virtual std::unique_ptr<GpuTexture> CreateTexture(DecodedImage& image, bool opaque) noexcept = 0;
-    // Whether a quad whose texture coordinates leave 0..1 must be drawn alone.
-    virtual bool NeedsInTextureRuns() const noexcept { return false; }
 
     // Runs the batch's commands in order: clears and 2D fills replace
     // pixels (alpha 255), quads blend source alpha over inverse source alpha

@@ -52,6 +52,7 @@ public:
     void EnablePngDecoder() noexcept override { pngEnabled_ = true; }
     void Clear(std::uint32_t colour) noexcept override {
         batch_.AddClear(colour);
+        if (handOver_) Submit();
         // A frame starts with its clear.
         stats_.frameGeometryCalls = 0;
         stats_.frameQuads = 0;
@@ -61,6 +62,7 @@ public:
         linear_ = quality_ >= 1;  // the quality in force when the batch begins
     }
     void EndSprite3D() noexcept override {
+        if (handOver_) Submit();
         inBatch_ = false;
         linear_ = false;  // outside a batch quads sample nearest
     }
@@ -112,7 +114,9 @@ private:
     bool linear_ = false;
     bool inBatch_ = false;
     bool pngEnabled_ = false;
-    bool inTextureRuns_ = false;
+    // Drawing into an application's target: each step reaches its renderer
+    // at once, since the application presents it without telling us.
+    bool handOver_ = false;
     DrawStats stats_;
 };
 
@@ -124,7 +128,7 @@ bool BatchScreen::Open(PlatformStatus* status) noexcept {
         status->detail = "out of memory";
         return false;
     }
-    inTextureRuns_ = backend_->NeedsInTextureRuns();
+    handOver_ = !target_->HasBackBuffer();
     target_->Attach(*backend_);
     if (target_->HasBackBuffer()) batch_.AddClear(0xFFFFFF);  // an application's target keeps what it holds
     return true;
@@ -146,8 +150,12 @@ SpriteHandle BatchScreen::CreateSprite(std::int32_t request, const void* data, s
 void BatchScreen::DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, std::int32_t y, std::int32_t transparency) {
     const Sprite3DSlot* slot = table_.Find3D(sprite3D);
     if (!slot || !sprite3d_geometry::IsVisible(slot->width, slot->height)) return;
+    // A rectangle reaching outside the texture shows nothing of it on any
+    // backend: SDL's renderer refuses such a quad (and would take the rest of
+    // its run along), so ours does not draw clamped edge texels either.
+    if (!slot->uvInTexture) return;
     bool newRun = false;
-    QuadVertex* v = batch_.Add(slot->texture, linear_, inTextureRuns_ && !slot->uvInTexture, &newRun);
+    QuadVertex* v = batch_.Add(slot->texture, linear_, &newRun);
     if (!v) return;
     stats_.geometryCalls += newRun;
     stats_.frameGeometryCalls += newRun;
@@ -174,6 +182,7 @@ void BatchScreen::DrawLine(std::int32_t x, std::int32_t y, std::int32_t width, s
     const RasterLine line = RasteriseLine(x, y, width, height, linePoints_);
     if (line.isRect) batch_.AddFill(line.rect, colour);
     else if (!linePoints_.empty()) batch_.AddPoints(linePoints_, colour);
+    if (handOver_) Submit();
 }
 
 }  // namespace

@@ -46,9 +46,6 @@ public:
     std::int32_t MaxTextureSide() const noexcept override { return maxTextureSide_; }
     PixelOrder TextureOrder() const noexcept override { return PixelOrder::Bgra; }
     std::unique_ptr<GpuTexture> CreateTexture(DecodedImage& image, bool opaque) noexcept override;
-    // SDL 2.26 refuses a whole SDL_RenderGeometry call when any texture
-    // coordinate leaves 0..1: such a quad alone is lost, not its run.
-    bool NeedsInTextureRuns() const noexcept override { return true; }
 
     void Draw(const QuadBatch& batch) noexcept override;
     bool ReadPixels(std::span<std::uint32_t> out) noexcept override;
