@@ -33,7 +33,9 @@ bool QuadBatch::Push(const BatchCommand& command) noexcept {
 QuadVertex* QuadBatch::Add(GpuTexture* texture, bool linear, bool* newRun) noexcept {
     if (quads_ == capacity_ && !Grow()) return nullptr;
     BatchCommand* run = commands_.empty() ? nullptr : &commands_.back();
-    *newRun = run == nullptr || run->step != BatchStep::Quads || run->texture != texture || run->linear != linear;
+    *newRun = run == nullptr || closed_ || run->step != BatchStep::Quads || run->texture != texture ||
+              run->linear != linear;
+    closed_ = false;
     if (*newRun) {
         if (!Push(BatchCommand{BatchStep::Quads, texture, linear, quads_, 0, 0, {}})) return nullptr;
         run = &commands_.back();

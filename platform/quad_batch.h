@@ -58,6 +58,8 @@ public:
     // writes all six vertices. *newRun tells whether the quad began a run
     // (a draw call).
     QuadVertex* Add(GpuTexture* texture, bool linear, bool* newRun) noexcept;
+    // The next quad starts a run of its own (a run never spans two batches).
+    void CloseRun() noexcept { closed_ = true; }
     void AddClear(std::uint32_t colour) noexcept;
     void AddFill(const PixelRect& rect, std::uint32_t colour) noexcept;
     void AddPoints(const std::vector<PixelPoint>& points, std::uint32_t colour) noexcept;
@@ -72,6 +74,7 @@ public:
         quads_ = 0;
         commands_.clear();
         points_.clear();
+        closed_ = false;
     }
 
 private:
@@ -83,4 +86,5 @@ private:
     std::vector<PixelPoint> points_;
     std::size_t quads_ = 0;
     std::size_t capacity_ = 0;  // quads the vertex array holds
+    bool closed_ = false;       // the last run takes no more quads
 };
