@@ -9,6 +9,7 @@
 #include "font_block.h"
 #include "platform.h"
 #include "png_io.h"
+#include "startup.h"
 #include "png_codec.h"
 #include "sprite_font.h"
 
@@ -124,21 +125,13 @@ bool InkIsLight(std::span<const std::uint8_t> block, std::uint32_t tint) {
 
 bool RenderSpecimen(std::span<const std::uint8_t> block, const std::string& text, const SpecimenStyle& style,
                     std::vector<std::uint8_t>* png, std::vector<std::string>* warnings, std::string* error) {
-    // The offscreen screen needs no display; it is the one the captures use.
-    PlatformStatus status;
-    auto platform = Platform::Start(VideoMode::Offscreen, &status);
-    std::unique_ptr<Screen> screen;
-    if (platform) screen = platform->OpenOffscreenScreen(&status);
-    if (!screen) {
-        *error = std::string("cannot open the offscreen screen: ") + PlatformErrorMessage(status.error);
-        if (!status.detail.empty()) *error += " (" + status.detail + ")";
-        return false;
-    }
-    // The same set-up as the demonstration: bilinear 3D sprites, PNG decoder on.
-    InitSpriteFonts();
-    screen->SetSprite3DQuality(1);
-    screen->EnablePngDecoder();
-    QuadExtent extent(screen.get());
+    // The demonstration's start-up on the offscreen screen, which needs no
+    // display and is the one the captures use, without its font.
+    auto demo = StartDemonstration(StartupOptions{VideoMode::Offscreen, false}, error);
+    if (!demo) return false;
+    Screen* screen = demo->screen.get();
+    if (style.nearest) screen->SetSprite3DQuality(0);
+    QuadExtent extent(screen);
     SetSpritePlatform(&extent);
     struct Unhook {
         ~Unhook() { SetSpritePlatform(nullptr); }
