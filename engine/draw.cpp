@@ -2,23 +2,22 @@
 #include <bit>
 #include <cstdint>
 
+#include "font_extras.h"
+#include "glyph_walk.h"
 #include "measure.h"
 #include "numbers.h"
 
+namespace sprite_font_detail {
+
 namespace {
 
-using namespace sprite_font_detail;
-
 struct Pen {
-    SpritePlatform& platform;
-    SpriteHandle sprite;
-    std::int32_t x, y;       // start point after anchoring
-    std::int32_t alpha;      // the display's transparency
+    std::int32_t x, y;  // start point after anchoring
     float size;
 };
 
-void StraightLayout(const SpriteFont& font, const unsigned char* text, const Pen& pen) noexcept {
-    pen.platform.RotateSprite3D(pen.sprite, 0.0f, 0);  // once per call, even for no glyph
+void StraightLayout(const SpriteFont& font, const unsigned char* text, const Pen& pen, GlyphSink& sink) noexcept {
+    sink.Straight();  // once per call, even for no glyph
     const float maxLength = font.StyleMaxLength;
     const bool limited = !IsPlusZero(maxLength);
     const float size = pen.size;
@@ -26,29 +25,37 @@ void StraightLayout(const SpriteFont& font, const unsigned char* text, const Pen
     for (; *text != 0; ++text) {
         const GlyphSlot& glyph = font.glyphs[*text];
         if (glyph.present == 0) continue;
+        PlacedGlyph placed{*text, glyph.srcX, glyph.srcY, glyph.srcWidth, glyph.srcHeight, 0, 0, 0, 0, false, 0.0f};
         const float offsetX = ToFloat(glyph.offsetX) * size;
-        const std::int32_t height = RoundToInt32(ToFloat(glyph.srcHeight) * size);
+        placed.height = RoundToInt32(ToFloat(glyph.srcHeight) * size);
         if (limited && maxLength < (penX + ToFloat(glyph.srcWidth) * size) + offsetX) {
             if (maxLength < penX) return;  // the pen is past the limit: the text ends
             const std::int32_t cutWidth = RoundToInt32((maxLength - penX) - offsetX);
             // The visible part keeps the glyph's scale, so it never shows texels
             // from beyond the glyph's own atlas rectangle.
-            const std::int32_t texels = size == 1.0f ? cutWidth : RoundToInt32(ToFloat(cutWidth) / size);
-            SetSprite3DSourceRect(pen.sprite, glyph.srcX, glyph.srcY, texels, glyph.srcHeight);
-            pen.platform.ZoomSprite3D(pen.sprite, cutWidth, height);
+            placed.srcWidth = size == 1.0f ? cutWidth : RoundToInt32(ToFloat(cutWidth) / size);
+            placed.width = cutWidth;
         } else {
-            SetSprite3DSourceRect(pen.sprite, glyph.srcX, glyph.srcY, glyph.srcWidth, glyph.srcHeight);
-            pen.platform.ZoomSprite3D(pen.sprite, RoundToInt32(ToFloat(glyph.srcWidth) * size), height);
+            placed.width = RoundToInt32(ToFloat(glyph.srcWidth) * size);
         }
-        pen.platform.DisplaySprite3D(pen.sprite, RoundToInt32((ToFloat(pen.x) + penX) + offsetX),
-                                     RoundToInt32(ToFloat(glyph.offsetY) * size + ToFloat(pen.y)), pen.alpha);
+        placed.x = RoundToInt32((ToFloat(pen.x) + penX) + offsetX);
+        placed.y = RoundToInt32(ToFloat(glyph.offsetY) * size + ToFloat(pen.y));
+        sink.Glyph(placed);
         penX = penX + ToFloat(glyph.advance) * size;
     }
 }
 
-void RotatedLayout(const SpriteFont& font, const unsigned char* text, const Pen& pen, float angle,
-                   float arcRad) noexcept {
+void RotatedLayout(const SpriteFont& font, const unsigned char* text, const Pen& pen, float angle, float arcRad,
+                   GlyphSink& sink) noexcept {
     const float size = pen.size;
+    // Each glyph's box turns rigidly about its pen point, as in the line
+    // turned as a whole, but shifted as the reference box turned about its
+    // own centre would be: the quads of a font whose glyphs share one box
+    // land exactly where they always have, and a tight box (a comma, a
+    // hyphen) keeps its place among its neighbours.
+    const FontExtras& extras = ExtrasOf(font);
+    const std::int32_t refWidth = RoundToInt32(ToFloat(extras.referenceWidth) * size);
+    const std::int32_t refHeight = RoundToInt32(ToFloat(extras.referenceHeight) * size);
     float penX = 0.0f;
     float penY = 0.0f;
     // One cosine and sine pair serves the pen's move after a glyph and the
@@ -58,18 +65,24 @@ void RotatedLayout(const SpriteFont& font, const unsigned char* text, const Pen&
     for (; *text != 0; ++text) {
         const GlyphSlot& glyph = font.glyphs[*text];
         if (glyph.present == 0) continue;
-        SetSprite3DSourceRect(pen.sprite, glyph.srcX, glyph.srcY, glyph.srcWidth, glyph.srcHeight);
-        pen.platform.ZoomSprite3D(pen.sprite, RoundToInt32(ToFloat(glyph.srcWidth) * size),
-                                  RoundToInt32(ToFloat(glyph.srcHeight) * size));
-        pen.platform.RotateSprite3D(pen.sprite, RadToDeg(angle), 0);
+        PlacedGlyph placed{*text, glyph.srcX, glyph.srcY, glyph.srcWidth, glyph.srcHeight, 0, 0, 0, 0, true, 0.0f};
+        placed.width = RoundToInt32(ToFloat(glyph.srcWidth) * size);
+        placed.height = RoundToInt32(ToFloat(glyph.srcHeight) * size);
+        placed.degrees = RadToDeg(angle);
 
         // The offset turns with the baseline in whole pixels, then scales.
         const float offsetX = ToFloat(glyph.offsetX);
         const float offsetY = ToFloat(glyph.offsetY);
         const float ox = ToFloat(RoundToInt32(c * offsetX - s * offsetY));
         const float oy = ToFloat(RoundToInt32(s * offsetX + c * offsetY));
-        pen.platform.DisplaySprite3D(pen.sprite, RoundToInt32((ToFloat(pen.x) + penX) + ox * size),
-                                     RoundToInt32((ToFloat(pen.y) + penY) + oy * size), pen.alpha);
+        float x = (ToFloat(pen.x) + penX) + ox * size;
+        float y = (ToFloat(pen.y) + penY) + oy * size;
+        const Shift shift = ReferenceShift(placed.width, placed.height, refWidth, refHeight, c, s);
+        x = x + shift.x;
+        y = y + shift.y;
+        placed.x = RoundToInt32(x);
+        placed.y = RoundToInt32(y);
+        sink.Glyph(placed);
 
         // The drawn arc turns by arcRad per lineHeight travelled (measurement
         // turns per degree of arc and advance instead); a glyph without a
@@ -89,41 +102,74 @@ void RotatedLayout(const SpriteFont& font, const unsigned char* text, const Pen&
     }
 }
 
+// Hands every placed glyph to the platform: texture rectangle, zoom, the
+// turn when turned, display.
+class DrawSink final : public GlyphSink {
+public:
+    DrawSink(SpritePlatform& platform, SpriteHandle sprite, std::int32_t alpha)
+        : platform_(platform), sprite_(sprite), alpha_(alpha) {}
+    void Straight() noexcept override { platform_.RotateSprite3D(sprite_, 0.0f, 0); }
+    void Glyph(const PlacedGlyph& g) noexcept override {
+        SetSprite3DSourceRect(sprite_, g.srcX, g.srcY, g.srcWidth, g.srcHeight);
+        platform_.ZoomSprite3D(sprite_, g.width, g.height);
+        if (g.turned) platform_.RotateSprite3D(sprite_, g.degrees, 0);
+        platform_.DisplaySprite3D(sprite_, g.x, g.y, alpha_);
+    }
+
+private:
+    SpritePlatform& platform_;
+    SpriteHandle sprite_;
+    std::int32_t alpha_;
+};
+
 }  // namespace
+
+void AnchorStart(const SpriteFont& font, const char* text, float size, std::int32_t* x, std::int32_t* y) noexcept {
+    if (!IsPlusZero(font.StyleAlignX)) {
+        const float width = ToFloat(MeasureText(font, text, size, Extent::Width));
+        *x = RoundToInt32(ToFloat(*x) - width * font.StyleAlignX);
+    }
+    if (!IsPlusZero(font.StyleAlignY)) {
+        const float height = ToFloat(MeasureText(font, text, size, Extent::Height));
+        *y = RoundToInt32(ToFloat(*y) - height * font.StyleAlignY);
+    }
+}
+
+void WalkLine(const SpriteFont& font, std::int32_t x, std::int32_t y, const char* text, float size,
+              GlyphSink& sink) noexcept {
+    const float angle = DegToRad(font.StyleRotation);
+    const float arcRad = DegToRad(font.StyleArc);
+    const Pen pen{x, y, size};
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    if (IsPlusZero(angle) && IsPlusZero(arcRad)) {
+        StraightLayout(font, bytes, pen, sink);
+    } else {
+        RotatedLayout(font, bytes, pen, angle, arcRad, sink);
+    }
+}
+
+}  // namespace sprite_font_detail
 
 std::int32_t DrawSpriteFontText(FontId id, std::int32_t x, std::int32_t y, const char* text,
                                 float transparency, float size) noexcept {
+    using namespace sprite_font_detail;
     const SpriteFont* font = GetSpriteFont(id);
     if (font == nullptr || text == nullptr) return 0;
     SpritePlatform* platform = GetSpritePlatform();
     if (platform == nullptr || font->sprite3D == 0) return 0;  // nothing to show it through
 
-    const float angle = DegToRad(font->StyleRotation);
-    const float arcRad = DegToRad(font->StyleArc);
     if (UsesFontDefault(transparency)) transparency = ToFloat(font->StyleTransparency);
     if (UsesFontDefault(size)) size = font->StyleSize;
+    AnchorStart(*font, text, size, &x, &y);
 
-    if (!IsPlusZero(font->StyleAlignX)) {
-        const float width = ToFloat(MeasureText(*font, text, size, Extent::Width));
-        x = RoundToInt32(ToFloat(x) - width * font->StyleAlignX);
-    }
-    if (!IsPlusZero(font->StyleAlignY)) {
-        const float height = ToFloat(MeasureText(*font, text, size, Extent::Height));
-        y = RoundToInt32(ToFloat(y) - height * font->StyleAlignY);
-    }
-
-    const Pen pen{*platform, font->sprite3D, x, y, RoundToInt32(transparency), size};
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-    if (IsPlusZero(angle) && IsPlusZero(arcRad)) {
-        StraightLayout(*font, bytes, pen);
-    } else {
-        RotatedLayout(*font, bytes, pen, angle, arcRad);
-    }
+    DrawSink sink(*platform, font->sprite3D, RoundToInt32(transparency));
+    WalkLine(*font, x, y, text, size, sink);
     return 0;
 }
 
 std::int32_t SetSprite3DSourceRect(SpriteHandle sprite3D, std::int32_t x, std::int32_t y, std::int32_t width,
                                    std::int32_t height) noexcept {
+    using sprite_font_detail::ToFloat;
     SpritePlatform* platform = GetSpritePlatform();
     std::int32_t textureWidth = 0;
     std::int32_t textureHeight = 0;

@@ -317,3 +317,46 @@ TextBlockExtent SpriteFontMeasureBlockUtf8(FontId id, const char* utf8, float si
 std::int32_t DrawSpriteFontBlockUtf8(FontId id, std::int32_t x, std::int32_t y, const char* utf8,
                                      float transparency, float size, const TextBlock& block,
                                      std::int32_t codePage = CodePageFontDefault) noexcept;
+
+// ---------------------------------------------------------------------------
+// Where every glyph lands: glyph quads and true bounds.
+//
+// Turned text (rotation or arc not +0.0) places each glyph's box as the
+// straight line turned as a whole about its start point would, then shifts
+// it by what turning the font's reference box (its largest glyph box; for a
+// font whose glyphs share one box, that box) about its own centre gives. A
+// font whose glyphs share one box therefore draws exactly as it always has,
+// and a font with tight boxes keeps its commas and apostrophes in place.
+
+// One glyph as drawing shows it. Corners in the seam's order: top-left,
+// top-right, bottom-left, bottom-right of the glyph before the turn, after
+// zoom, turn and display, exactly as the platform puts them on the screen.
+struct GlyphQuad {
+    unsigned char code;
+    float x[4];
+    float y[4];
+    std::int32_t srcX, srcY, srcWidth, srcHeight;  // the atlas rectangle, in texels (a cut glyph's is cut)
+};
+
+// Fills out (at most capacity quads) with the glyphs DrawSpriteFontText
+// would show for the same arguments and the font's current styles, in
+// drawing order, and returns how many there are; capacity 0 (out may then be
+// null) asks for the count. Glyphs whose quad shows nothing (an empty box, a
+// glyph cut to nothing) are left out. Computed from the glyph records alone:
+// no platform or atlas is needed and nothing is drawn. size -1.0 (or NaN)
+// means the font's StyleSize. A null text or an id naming no font gives 0.
+std::size_t SpriteFontTextQuads(FontId id, std::int32_t x, std::int32_t y, const char* text, float size,
+                                GlyphQuad* out, std::size_t capacity) noexcept;
+
+// The smallest axis-aligned box holding every corner of those quads, in
+// screen pixels. When no glyph shows, all four are 0 (and right <= left
+// tells so: a shown quad always has right > left).
+// Unlike SpriteFontTextWidth/Height, which keep their own rules (the extent
+// of the advances and the first line height under the measurement's turn,
+// signed, whole pixels, and not a box of what an arc draws), this is the
+// ink box of the drawn quads: offsets, box sizes, cuts, anchoring and the
+// drawn arc all count.
+struct TextBounds {
+    float left, top, right, bottom;
+};
+TextBounds SpriteFontTextBounds(FontId id, std::int32_t x, std::int32_t y, const char* text, float size) noexcept;

@@ -1,0 +1,57 @@
+// The walk that places a line's glyphs, shared by drawing and the queries
+// that report where glyphs land: the walk computes every glyph's texture
+// rectangle, zoom, turn and display point once, and a sink either hands them
+// to the platform or records them.
+#pragma once
+
+#include <cstdint>
+
+#include "sprite_font.h"
+
+namespace sprite_font_detail {
+
+// One glyph as the font's 3D sprite is given it.
+struct PlacedGlyph {
+    unsigned char code;
+    std::int32_t srcX, srcY, srcWidth, srcHeight;  // texture rectangle, texels
+    std::int32_t width, height;                    // zoom, screen pixels
+    std::int32_t x, y;                             // display point: top-left corner before the turn
+    bool turned;                                   // false in the straight layout: the rotation is 0
+    float degrees;                                 // the rotation when turned
+};
+
+class GlyphSink {
+public:
+    // Once, before the first glyph of a straight walk (even with no glyph).
+    virtual void Straight() noexcept = 0;
+    virtual void Glyph(const PlacedGlyph& glyph) noexcept = 0;
+
+protected:
+    ~GlyphSink() = default;
+};
+
+// Moves the start point by the font's anchor factors against the measured
+// extent of the text at this size.
+void AnchorStart(const SpriteFont& font, const char* text, float size, std::int32_t* x, std::int32_t* y) noexcept;
+
+// Walks one line from an anchored start point at a resolved size, in the
+// straight or the rotated layout as the font's rotation and arc choose.
+void WalkLine(const SpriteFont& font, std::int32_t x, std::int32_t y, const char* text, float size,
+              GlyphSink& sink) noexcept;
+
+// The shift that puts a glyph of a width x height quad, turned about its own
+// centre, where its box turned rigidly with the line would be, relative to
+// the font's reference box (zero for a glyph of that box). c and s are the
+// turn's cosine and sine; refWidth and refHeight the reference box's zoom.
+struct Shift {
+    float x, y;
+};
+inline Shift ReferenceShift(std::int32_t width, std::int32_t height, std::int32_t refWidth,
+                            std::int32_t refHeight, float c, float s) noexcept {
+    if (width == refWidth && height == refHeight) return Shift{0.0f, 0.0f};
+    const float dx = (static_cast<float>(width) - static_cast<float>(refWidth)) * 0.5f;
+    const float dy = (static_cast<float>(height) - static_cast<float>(refHeight)) * 0.5f;
+    return Shift{(c * dx - s * dy) - dx, (s * dx + c * dy) - dy};
+}
+
+}  // namespace sprite_font_detail
