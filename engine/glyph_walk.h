@@ -30,6 +30,26 @@ protected:
     ~GlyphSink() = default;
 };
 
+// Hands every placed glyph to the platform: texture rectangle, zoom, the
+// turn when turned, display.
+class DrawSink final : public GlyphSink {
+public:
+    DrawSink(SpritePlatform& platform, SpriteHandle sprite, std::int32_t alpha) noexcept
+        : platform_(platform), sprite_(sprite), alpha_(alpha) {}
+    void Straight() noexcept override { platform_.RotateSprite3D(sprite_, 0.0f, 0); }
+    void Glyph(const PlacedGlyph& g) noexcept override {
+        SetSprite3DSourceRect(sprite_, g.srcX, g.srcY, g.srcWidth, g.srcHeight);
+        platform_.ZoomSprite3D(sprite_, g.width, g.height);
+        if (g.turned) platform_.RotateSprite3D(sprite_, g.degrees, 0);
+        platform_.DisplaySprite3D(sprite_, g.x, g.y, alpha_);
+    }
+
+private:
+    SpritePlatform& platform_;
+    SpriteHandle sprite_;
+    std::int32_t alpha_;
+};
+
 // Moves the start point by the font's anchor factors against the measured
 // extent of the text at this size.
 void AnchorStart(const SpriteFont& font, const char* text, float size, std::int32_t* x, std::int32_t* y) noexcept;
