@@ -425,8 +425,9 @@ struct TextPath {
 
 // The path's length in pixels. 0 for a path that cannot carry text: a
 // radius of 0 or less, fewer than two points (four for a Bézier chain), a
-// path of no length, and any coordinate, radius or angle that is NaN or
-// infinite (one such point makes the whole path unusable).
+// path of no length or longer than the largest float, and any coordinate,
+// radius or angle that is NaN or infinite (one such point makes the whole
+// path unusable).
 float TextPathLength(const TextPath& path) noexcept;
 
 // The arc length text takes along a path: its advances and kerning at the
@@ -442,8 +443,8 @@ float SpriteFontTextPathLength(FontId id, const char* text, float size) noexcept
 // (their gaps grow, or shrink when the text is longer). On an open path a
 // glyph whose advance does not lie wholly on the path is not drawn; on a
 // closed one positions wrap round. A path of no length (see TextPathLength),
-// a NaN or infinite offset or size, an unknown id, a null text or no 3D
-// sprite draw nothing. transparency and size as for DrawSpriteFontText.
+// a NaN or infinite offset, an infinite size, an unknown id, a null text or
+// no 3D sprite draw nothing. transparency and size as for DrawSpriteFontText.
 // Returns 0 always.
 std::int32_t DrawSpriteFontTextOnPath(FontId id, const char* text, const TextPath& path, float offset,
                                       TextAlign align, float transparency, float size) noexcept;

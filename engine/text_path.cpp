@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <new>
 
@@ -39,7 +40,12 @@ struct Sample {
 // forward never allocates.
 
 constexpr double kPieceTolerance = 0.02;  // pixels
-constexpr int kMaxDepth = 24;             // 2^-24 of a curve: below any pixel of a sane curve
+// Each halving cuts a piece's deviation by four: 16 levels take a curve
+// of 20000 pixels to the tolerance, and bound the pieces of any curve.
+constexpr int kMaxDepth = 16;
+// Curves longer than that (far off any screen) are held to a tolerance
+// relative to their size, so their pieces stay few.
+constexpr double kRelativeTolerance = 1e-6;
 
 struct Cubic {
     Vec p[4];
@@ -53,19 +59,19 @@ void Split(const Cubic& c, Cubic* left, Cubic* right) {
     *right = Cubic{{mid, bd, d, c.p[3]}};
 }
 
-bool IsFlat(const Cubic& c) {
+double PolygonLength(const Cubic& c) {
+    return Length(c.p[1] - c.p[0]) + Length(c.p[2] - c.p[1]) + Length(c.p[3] - c.p[2]);
+}
+
+bool IsFlat(const Cubic& c, double tolerance) {
     const Vec third = (1.0 / 3.0) * (c.p[3] - c.p[0]);
     const Vec one = c.p[1] - (c.p[0] + third);
     const Vec two = c.p[2] - (c.p[3] - third);
-    const double t2 = kPieceTolerance * kPieceTolerance;
+    const double t2 = tolerance * tolerance;
     return one.x * one.x + one.y * one.y <= t2 && two.x * two.x + two.y * two.y <= t2;
 }
 
-double PieceLength(const Cubic& c) {
-    const double chord = Length(c.p[3] - c.p[0]);
-    const double polygon = Length(c.p[1] - c.p[0]) + Length(c.p[2] - c.p[1]) + Length(c.p[3] - c.p[2]);
-    return 0.5 * (chord + polygon);
-}
+double PieceLength(const Cubic& c) { return 0.5 * (Length(c.p[3] - c.p[0]) + PolygonLength(c)); }
 
 // Walks one curve's pieces in order.
 class PieceWalk {
@@ -73,12 +79,14 @@ public:
     explicit PieceWalk(const Cubic& curve) {
         stack_[0] = {curve, 0};
         top_ = 1;
+        const double relative = kRelativeTolerance * PolygonLength(curve);
+        tolerance_ = relative > kPieceTolerance ? relative : kPieceTolerance;
     }
     // The next straight piece, or false at the curve's end.
     bool Next(Cubic* piece) {
         while (top_ > 0) {
             const Entry entry = stack_[--top_];
-            if (entry.depth >= kMaxDepth || IsFlat(entry.curve)) {
+            if (entry.depth >= kMaxDepth || IsFlat(entry.curve, tolerance_)) {
                 *piece = entry.curve;
                 return true;
             }
@@ -97,6 +105,7 @@ private:
     };
     Entry stack_[kMaxDepth + 2];
     int top_ = 0;
+    double tolerance_ = kPieceTolerance;
 };
 
 double CurveLength(const Cubic& curve) {
@@ -113,7 +122,11 @@ double CurveLength(const Cubic& curve) {
 
 class PathWalk {
 public:
-    explicit PathWalk(const TextPath& path) noexcept : path_(path) { length_ = Measure(); }
+    explicit PathWalk(const TextPath& path) noexcept : path_(path) {
+        length_ = Measure();
+        // Positions along a path longer than a float reaches could not be told apart.
+        if (!(length_ <= static_cast<double>(std::numeric_limits<float>::max()))) length_ = 0.0;
+    }
 
     double PathLength() const noexcept { return length_; }
     bool Closed() const noexcept { return path_.kind == TextPathCircle || path_.closed; }
