@@ -361,7 +361,7 @@ public:
         EXPECT_EQ(SpriteFontTextQuads(ordinary_, 0, 0, glyphs.c_str(), -1.0f, nullptr, 0), glyphs.size());
         EXPECT_FLOAT_EQ(SpriteFontTextPathLength(ordinary_, glyphs.c_str(), 1.0f), 20e6f);
         // Ids that name no font draw and measure nothing.
-        for (FontId id : {FontId{65535}, AutoId, ordinary_ + 8}) {
+        for (FontId id : {FontId{65536}, AutoId, ordinary_ + 8}) {
             EXPECT_EQ(DrawSpriteFontTextOnPath(id, "AB", TextPath::Circle(0, 0, 9, 0), 0, TextAlignLeft, -1, -1), 0);
             EXPECT_EQ(SpriteFontTextPathLength(id, "AB", 1.0f), 0.0f);
             EXPECT_EQ(SpriteFontTextQuads(id, 0, 0, "AB", 1.0f, nullptr, 0), 0u);
