@@ -39,6 +39,10 @@ const char kUsage[] =
     "  --align-y F        style vertical anchoring factor (default 0)\n"
     "  --max-length L     style length limit in pixels (default 0: none)\n"
     "  --background RRGGBB  colour behind the text (default FFFFFF)\n"
+    "  --circle R         set the text round a circle of radius R, centred on\n"
+    "                     its top (rotation, arc and anchoring do not apply)\n"
+    "  --upright          with --circle: centred on the circle's bottom,\n"
+    "                     reading left to right\n"
     "  --help             this text\n"
     "\n"
     "Exit status: 0 no problems, 1 problems found or the work failed, 2 wrong\n"
@@ -69,6 +73,10 @@ int main(int argc, char** argv) {
             style.utf8 = true;
             continue;
         }
+        if (arg == "--upright") {
+            style.upright = true;
+            continue;
+        }
         if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
             if (!fontPath.empty()) return Usage("give one font");
             fontPath = arg;
@@ -91,6 +99,7 @@ int main(int argc, char** argv) {
         else if (arg == "--align-x") ok = ParseFloat(value, &style.alignX);
         else if (arg == "--align-y") ok = ParseFloat(value, &style.alignY);
         else if (arg == "--max-length") ok = ParseFloat(value, &style.maxLength) && style.maxLength >= 0;
+        else if (arg == "--circle") ok = ParseFloat(value, &style.circle) && style.circle > 0 && style.circle < 1e6f;
         else if (arg == "--background") {
             ok = ParseHexColour(value, &style.background);
         } else return Usage("unknown option " + arg);
@@ -100,6 +109,7 @@ int main(int argc, char** argv) {
     if (fontPath.empty()) return Usage("give a packed font to inspect");
     if (specimenPath.empty() && haveText) return Usage("--text needs --specimen OUT.png");
     if (!specimenPath.empty() && !haveText) return Usage("--specimen needs --text TEXT");
+    if (style.upright && style.circle == 0.0f) return Usage("--upright needs --circle R");
 
     std::vector<std::uint8_t> block;
     std::string error;

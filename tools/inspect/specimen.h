@@ -15,6 +15,8 @@ struct SpecimenStyle {
     bool utf8 = false;               // the text is UTF-8, converted to codePage
     std::int32_t codePage = 1252;
     std::uint32_t background = 0xFFFFFF;  // 0xRRGGBB
+    float circle = 0.0f;  // > 0: the text round a circle of this radius, centred on its top
+    bool upright = false; // with circle: centred on its bottom, reading left to right
 };
 
 // An RGB PNG of the text on the background. False with a message when the
