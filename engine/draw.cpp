@@ -6,30 +6,30 @@
 #include "glyph_walk.h"
 #include "measure.h"
 #include "numbers.h"
+#include "walk.h"
 
 namespace sprite_font_detail {
 
 namespace {
 
-struct Pen {
+struct LineStart {
     std::int32_t x, y;  // start point after anchoring
     float size;
 };
 
-void StraightLayout(const SpriteFont& font, const unsigned char* text, const Pen& pen, GlyphSink& sink) noexcept {
+void StraightLayout(const SpriteFont& font, const unsigned char* text, const LineStart& pen,
+                    GlyphSink& sink) noexcept {
     sink.Straight();  // once per call, even for no glyph
     const float maxLength = font.StyleMaxLength;
     const bool limited = !IsPlusZero(maxLength);
     const float size = pen.size;
-    float penX = 0.0f;
-    for (; *text != 0; ++text) {
-        const GlyphSlot& glyph = font.glyphs[*text];
-        if (glyph.present == 0) continue;
-        PlacedGlyph placed{*text, glyph.srcX, glyph.srcY, glyph.srcWidth, glyph.srcHeight, 0, 0, 0, 0, false, 0.0f};
+    WalkState state;
+    Walk(font, Spacing{size}, text, nullptr, state, [&](const GlyphSlot& glyph, const unsigned char* at, float penX) {
+        PlacedGlyph placed{*at, glyph.srcX, glyph.srcY, glyph.srcWidth, glyph.srcHeight, 0, 0, 0, 0, false, 0.0f};
         const float offsetX = ToFloat(glyph.offsetX) * size;
         placed.height = RoundToInt32(ToFloat(glyph.srcHeight) * size);
         if (limited && maxLength < (penX + ToFloat(glyph.srcWidth) * size) + offsetX) {
-            if (maxLength < penX) return;  // the pen is past the limit: the text ends
+            if (maxLength < penX) return false;  // the pen is past the limit: the text ends
             const std::int32_t cutWidth = RoundToInt32((maxLength - penX) - offsetX);
             // The visible part keeps the glyph's scale, so it never shows texels
             // from beyond the glyph's own atlas rectangle.
@@ -41,11 +41,11 @@ void StraightLayout(const SpriteFont& font, const unsigned char* text, const Pen
         placed.x = RoundToInt32((ToFloat(pen.x) + penX) + offsetX);
         placed.y = RoundToInt32(ToFloat(glyph.offsetY) * size + ToFloat(pen.y));
         sink.Glyph(placed);
-        penX = penX + ToFloat(glyph.advance) * size;
-    }
+        return true;
+    });
 }
 
-void RotatedLayout(const SpriteFont& font, const unsigned char* text, const Pen& pen, float angle, float arcRad,
+void RotatedLayout(const SpriteFont& font, const unsigned char* text, const LineStart& pen, float angle, float arcRad,
                    GlyphSink& sink) noexcept {
     const float size = pen.size;
     // Each glyph's box turns rigidly about its pen point, as in the line
@@ -71,12 +71,9 @@ void RotatedLayout(const SpriteFont& font, const unsigned char* text, const Pen&
         placed.degrees = RadToDeg(angle);
 
         // The offset turns with the baseline in whole pixels, then scales.
-        const float offsetX = ToFloat(glyph.offsetX);
-        const float offsetY = ToFloat(glyph.offsetY);
-        const float ox = ToFloat(RoundToInt32(c * offsetX - s * offsetY));
-        const float oy = ToFloat(RoundToInt32(s * offsetX + c * offsetY));
-        float x = (ToFloat(pen.x) + penX) + ox * size;
-        float y = (ToFloat(pen.y) + penY) + oy * size;
+        const TurnedOffset offset = TurnOffset(glyph, c, s);
+        float x = (ToFloat(pen.x) + penX) + offset.x * size;
+        float y = (ToFloat(pen.y) + penY) + offset.y * size;
         const Shift shift = ReferenceShift(placed.width, placed.height, refWidth, refHeight, c, s);
         x = x + shift.x;
         y = y + shift.y;
@@ -115,11 +112,11 @@ void AnchorStart(const SpriteFont& font, const char* text, float size, std::int3
     }
 }
 
-void WalkLine(const SpriteFont& font, std::int32_t x, std::int32_t y, const char* text, float size,
-              GlyphSink& sink) noexcept {
+void WalkTextLine(const SpriteFont& font, std::int32_t x, std::int32_t y, const char* text, float size,
+                  GlyphSink& sink) noexcept {
     const float angle = DegToRad(font.StyleRotation);
     const float arcRad = DegToRad(font.StyleArc);
-    const Pen pen{x, y, size};
+    const LineStart pen{x, y, size};
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     if (IsPlusZero(angle) && IsPlusZero(arcRad)) {
         StraightLayout(font, bytes, pen, sink);
@@ -143,7 +140,7 @@ std::int32_t DrawSpriteFontText(FontId id, std::int32_t x, std::int32_t y, const
     AnchorStart(*font, text, size, &x, &y);
 
     DrawSink sink(*platform, font->sprite3D, RoundToInt32(transparency));
-    WalkLine(*font, x, y, text, size, sink);
+    WalkTextLine(*font, x, y, text, size, sink);
     return 0;
 }
 

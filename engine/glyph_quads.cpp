@@ -98,7 +98,7 @@ std::size_t SpriteFontTextQuads(FontId id, std::int32_t x, std::int32_t y, const
     const SpriteFont* font = Prepare(id, text, &size, &x, &y);
     if (font == nullptr) return 0;
     FillSink sink(out, capacity);
-    WalkLine(*font, x, y, text, size, sink);
+    WalkTextLine(*font, x, y, text, size, sink);
     return sink.Count();
 }
 
@@ -106,6 +106,6 @@ TextBounds SpriteFontTextBounds(FontId id, std::int32_t x, std::int32_t y, const
     const SpriteFont* font = Prepare(id, text, &size, &x, &y);
     if (font == nullptr) return TextBounds{0.0f, 0.0f, 0.0f, 0.0f};
     BoundsSink sink;
-    WalkLine(*font, x, y, text, size, sink);
+    WalkTextLine(*font, x, y, text, size, sink);
     return sink.Box();
 }

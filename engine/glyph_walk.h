@@ -56,8 +56,8 @@ void AnchorStart(const SpriteFont& font, const char* text, float size, std::int3
 
 // Walks one line from an anchored start point at a resolved size, in the
 // straight or the rotated layout as the font's rotation and arc choose.
-void WalkLine(const SpriteFont& font, std::int32_t x, std::int32_t y, const char* text, float size,
-              GlyphSink& sink) noexcept;
+void WalkTextLine(const SpriteFont& font, std::int32_t x, std::int32_t y, const char* text, float size,
+                  GlyphSink& sink) noexcept;
 
 // The shift that puts a glyph of a width x height quad, turned about its own
 // centre, where its box turned rigidly with the line would be, relative to

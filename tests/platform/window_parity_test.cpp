@@ -115,7 +115,7 @@ TEST(WindowParity, TheWindowShowsWhatTheOffscreenScreenRenders) {
     auto screen = platform->OpenWindowedScreen(*window, &status);
     ASSERT_TRUE(screen) << status.detail;
     // Both sides must run the same renderer for pixel-exact agreement.
-    EXPECT_STREQ(screen->RendererName(), "opengl");
+    EXPECT_STREQ(screen->RendererName(), "gl");
     ASSERT_TRUE(DrawScene(*screen));
     const std::vector<std::uint32_t> readback = screen->ReadPixels();
     std::string where;
@@ -133,8 +133,8 @@ TEST(WindowParity, TheWindowShowsWhatTheOffscreenScreenRenders) {
     }
     EXPECT_EQ(mismatched, 0) << "window and back buffer differ, first at " << where;
 
-    // An expose reaches the poll as a repaint, which shows the same frame
-    // again; the back buffer keeps it.
+    // An expose reaches the poll as a repaint; the loop's repaint shows the
+    // same frame again, which the back buffer kept.
     ASSERT_TRUE(ExposeX11Window(window->SystemHandle()));
     std::int32_t code = EventNone;
     for (int attempt = 0; attempt < 200 && code != EventRepaint; ++attempt) {
@@ -142,10 +142,28 @@ TEST(WindowParity, TheWindowShowsWhatTheOffscreenScreenRenders) {
         if (code != EventRepaint) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_EQ(code, EventRepaint);
+    screen->Repaint();
     std::vector<std::uint32_t> repainted;
     ASSERT_TRUE(GrabX11Window(window->SystemHandle(), repainted));
     EXPECT_EQ(Mismatches(repainted, readback, &where), 0) << "first at " << where;
     EXPECT_TRUE(screen->ReadPixels() == readback);
+
+    // SDL's renderer in the same window (one screen at a time) agrees too.
+    screen.reset();
+    auto sdl = platform->OpenWindowedScreen(*window, &status, ScreenBackend::SdlRenderer);
+    ASSERT_TRUE(sdl) << status.detail;
+    EXPECT_STREQ(sdl->RendererName(), "opengl");
+    ASSERT_TRUE(DrawScene(*sdl));
+    EXPECT_EQ(Mismatches(sdl->ReadPixels(), offscreen, &where), 0) << "SDL's renderer, first at " << where;
+    sdl->Flip();
+    mismatched = -1;
+    for (int attempt = 0; attempt < 50 && mismatched != 0; ++attempt) {
+        std::vector<std::uint32_t> shown;
+        ASSERT_TRUE(GrabX11Window(window->SystemHandle(), shown));
+        mismatched = Mismatches(shown, offscreen, &where);
+        if (mismatched) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(mismatched, 0) << "SDL's renderer in the window, first at " << where;
 }
 
 }  // namespace
