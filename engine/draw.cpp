@@ -19,7 +19,7 @@ struct LineStart {
 
 void StraightLayout(const SpriteFont& font, const unsigned char* text, const LineStart& pen,
                     GlyphSink& sink) noexcept {
-    sink.Straight();  // once per call, even for no glyph
+    sink.SetTurn(0.0f);  // once per call, even for no glyph
     const float maxLength = font.StyleMaxLength;
     const bool limited = !IsPlusZero(maxLength);
     const float size = pen.size;

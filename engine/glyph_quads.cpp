@@ -15,10 +15,10 @@ using namespace sprite_font_detail;
 // a rotated line mostly repeats it.
 class QuadSink : public GlyphSink {
 public:
-    void Straight() noexcept override {}
+    void SetTurn(float degrees) noexcept override { baseDegrees_ = degrees; }
     void Glyph(const PlacedGlyph& g) noexcept override {
         if (!sprite3d_geometry::IsVisible(g.width, g.height)) return;
-        const float degrees = g.turned ? g.degrees : 0.0f;
+        const float degrees = g.turned ? g.degrees : baseDegrees_;
         if (!haveTurn_ || std::bit_cast<std::uint32_t>(degrees) != std::bit_cast<std::uint32_t>(degrees_)) {
             turn_ = sprite3d_geometry::TurnOf(degrees);
             degrees_ = degrees;
@@ -36,6 +36,7 @@ protected:
 
 private:
     sprite3d_geometry::Turn turn_{};
+    float baseDegrees_ = 0.0f;
     float degrees_ = 0.0f;
     bool haveTurn_ = false;
 };
@@ -107,5 +108,25 @@ TextBounds SpriteFontTextBounds(FontId id, std::int32_t x, std::int32_t y, const
     if (font == nullptr) return TextBounds{0.0f, 0.0f, 0.0f, 0.0f};
     BoundsSink sink;
     WalkTextLine(*font, x, y, text, size, sink);
+    return sink.Box();
+}
+
+std::size_t SpriteFontBlockQuads(FontId id, std::int32_t x, std::int32_t y, const char* text, float size,
+                                 const TextBlock& block, GlyphQuad* out, std::size_t capacity) noexcept {
+    const SpriteFont* font = GetSpriteFont(id);
+    if (font == nullptr || text == nullptr) return 0;
+    if (UsesFontDefault(size)) size = font->StyleSize;
+    FillSink sink(out, capacity);
+    WalkBlock(*font, x, y, text, size, block, sink);
+    return sink.Count();
+}
+
+TextBounds SpriteFontBlockBounds(FontId id, std::int32_t x, std::int32_t y, const char* text, float size,
+                                 const TextBlock& block) noexcept {
+    const SpriteFont* font = GetSpriteFont(id);
+    if (font == nullptr || text == nullptr) return TextBounds{0.0f, 0.0f, 0.0f, 0.0f};
+    if (UsesFontDefault(size)) size = font->StyleSize;
+    BoundsSink sink;
+    WalkBlock(*font, x, y, text, size, block, sink);
     return sink.Box();
 }

@@ -16,14 +16,15 @@ struct PlacedGlyph {
     std::int32_t srcX, srcY, srcWidth, srcHeight;  // texture rectangle, texels
     std::int32_t width, height;                    // zoom, screen pixels
     std::int32_t x, y;                             // display point: top-left corner before the turn
-    bool turned;                                   // false in the straight layout: the rotation is 0
-    float degrees;                                 // the rotation when turned
+    bool turned;                                   // false: the rotation of the last SetTurn holds
+    float degrees;                                 // the glyph's own rotation when turned
 };
 
 class GlyphSink {
 public:
-    // Once, before the first glyph of a straight walk (even with no glyph).
-    virtual void Straight() noexcept = 0;
+    // The rotation of the glyphs that follow without a turn of their own:
+    // once per straight line (0, even with no glyph) or turned block.
+    virtual void SetTurn(float degrees) noexcept = 0;
     virtual void Glyph(const PlacedGlyph& glyph) noexcept = 0;
 
 protected:
@@ -36,7 +37,7 @@ class DrawSink final : public GlyphSink {
 public:
     DrawSink(SpritePlatform& platform, SpriteHandle sprite, std::int32_t alpha) noexcept
         : platform_(platform), sprite_(sprite), alpha_(alpha) {}
-    void Straight() noexcept override { platform_.RotateSprite3D(sprite_, 0.0f, 0); }
+    void SetTurn(float degrees) noexcept override { platform_.RotateSprite3D(sprite_, degrees, 0); }
     void Glyph(const PlacedGlyph& g) noexcept override {
         SetSprite3DSourceRect(sprite_, g.srcX, g.srcY, g.srcWidth, g.srcHeight);
         platform_.ZoomSprite3D(sprite_, g.width, g.height);
@@ -53,6 +54,11 @@ private:
 // Moves the start point by the font's anchor factors against the measured
 // extent of the text at this size.
 void AnchorStart(const SpriteFont& font, const char* text, float size, std::int32_t* x, std::int32_t* y) noexcept;
+
+// Lays out a block from its given start point as DrawSpriteFontBlock draws
+// it (text and font resolved, size resolved).
+void WalkBlock(const SpriteFont& font, std::int32_t x, std::int32_t y, const char* text, float size,
+               const TextBlock& block, GlyphSink& sink) noexcept;
 
 // Walks one line from an anchored start point at a resolved size, in the
 // straight or the rotated layout as the font's rotation and arc choose.

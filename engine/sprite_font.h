@@ -446,6 +446,13 @@ struct TextBounds {
 };
 TextBounds SpriteFontTextBounds(FontId id, std::int32_t x, std::int32_t y, const char* text, float size) noexcept;
 
+// The same for a block, as DrawSpriteFontBlock draws it: every glyph of
+// every line in drawing order, and the box round them.
+std::size_t SpriteFontBlockQuads(FontId id, std::int32_t x, std::int32_t y, const char* text, float size,
+                                 const TextBlock& block, GlyphQuad* out, std::size_t capacity) noexcept;
+TextBounds SpriteFontBlockBounds(FontId id, std::int32_t x, std::int32_t y, const char* text, float size,
+                                 const TextBlock& block) noexcept;
+
 // ---------------------------------------------------------------------------
 // Text along a path: a circle, a polyline or a chain of cubic Bézier curves.
 //

@@ -166,3 +166,45 @@ TEST_F(GlyphQuads, NeedNoPlatformAndIgnoreWhatShowsNothing) {
     // A null output with a capacity only counts.
     EXPECT_EQ(SpriteFontTextQuads(font_, 0, 0, "AB", 1.0f, nullptr, 9), 2u);
 }
+
+TEST_F(GlyphQuads, BlocksReportTheQuadsTheyDraw) {
+    const char* text = "AB,C 'D ABCD\nA,B DC, BA AA";
+    const struct {
+        const char* what;
+        float rotation, alignX, alignY, size;
+        TextAlign align;
+        std::int32_t wrap;
+    } cases[] = {
+        {"left", 0, 0, 0, 1.0f, TextAlignLeft, 0},
+        {"wrapped and justified", 0, 0, 0, 1.0f, TextAlignJustify, 150},
+        {"centred and anchored", 0, 0.5f, 1.0f, 1.5f, TextAlignCenter, 0},
+        {"turned", 25, 0, 0, 1.0f, TextAlignRight, 120},
+        {"turned and anchored", -140, 0.5f, 0.5f, 0.75f, TextAlignLeft, 90},
+    };
+    for (const auto& c : cases) {
+        Set(StyleRotation, c.rotation);
+        Set(StyleAlignX, c.alignX);
+        Set(StyleAlignY, c.alignY);
+        TextBlock block;
+        block.align = c.align;
+        block.wrapWidth = c.wrap;
+        platform_.log.clear();
+        DrawSpriteFontBlock(font_, 300, 200, text, -1.0f, c.size, block);
+        const std::vector<GlyphQuad> drawn = QuadsOfCalls(platform_.log, 1024, 1024);
+        std::vector<GlyphQuad> quads(drawn.size() + 2);
+        ASSERT_EQ(SpriteFontBlockQuads(font_, 300, 200, text, c.size, block, quads.data(), quads.size()), drawn.size())
+            << c.what;
+        ASSERT_GT(drawn.size(), 10u) << c.what;
+        TextBounds box{INFINITY, INFINITY, -INFINITY, -INFINITY};
+        for (std::size_t i = 0; i < drawn.size(); ++i)
+            for (int k = 0; k < 4; ++k) {
+                EXPECT_EQ(quads[i].x[k], drawn[i].x[k]) << c.what << " #" << i;
+                EXPECT_EQ(quads[i].y[k], drawn[i].y[k]) << c.what << " #" << i;
+                box = {std::min(box.left, quads[i].x[k]), std::min(box.top, quads[i].y[k]),
+                       std::max(box.right, quads[i].x[k]), std::max(box.bottom, quads[i].y[k])};
+            }
+        const TextBounds bounds = SpriteFontBlockBounds(font_, 300, 200, text, c.size, block);
+        EXPECT_EQ(bounds.left, box.left) << c.what;
+        EXPECT_EQ(bounds.bottom, box.bottom) << c.what;
+    }
+}

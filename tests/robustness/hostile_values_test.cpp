@@ -588,6 +588,8 @@ private:
                 block.maxLines = 2;
                 (void)SpriteFontMeasureBlock(id, text, value, block);
                 DrawSpriteFontBlock(id, kIntMax, kIntMin, text, -1.0f, value, block);
+                (void)SpriteFontBlockQuads(id, kIntMax, kIntMin, text, value, block, quads, 8);
+                (void)SpriteFontBlockBounds(id, 50, 50, text, value, TextBlock{});
                 DrawSpriteFontBlock(id, 50, 50, text, value, -1.0f, TextBlock{});
             }
         });
