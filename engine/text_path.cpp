@@ -39,7 +39,7 @@ struct Sample {
 // polygon. Pieces come in order from a small stack, so walking a curve
 // forward never allocates.
 
-constexpr double kPieceTolerance = 0.2;  // pixels
+constexpr double kPieceTolerance = 0.25;  // pixels
 // Each halving cuts a piece's deviation by four: 16 levels take a curve
 // of 20000 pixels to the tolerance, and bound the pieces of any curve.
 constexpr int kMaxDepth = 16;
@@ -111,7 +111,7 @@ private:
 // A curve's whole length, for measuring a path: Gauss-Legendre quadrature
 // of its speed, halved where two halves disagree with the whole; smooth
 // curves settle at once, far cheaper than walking their pieces.
-constexpr double kLengthTolerance = 1e-3;  // pixels per interval
+constexpr double kLengthTolerance = 1e-2;  // pixels per interval
 constexpr int kMaxLengthDepth = 12;
 
 double SpeedAt(const Cubic& c, double t) {
