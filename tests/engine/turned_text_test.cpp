@@ -47,11 +47,15 @@ protected:
     // Each glyph's drawn centre against the centre of its box in the straight
     // line turned rigidly about the pen (bent by the arc as drawing bends
     // it), plus the shift of the reference box turned about its own centre.
-    void ExpectInPlace(const char* text, float rotation, float arc) {
+    void ExpectInPlace(const char* text, float rotation, float arc, bool asBlock = false) {
         SetSpriteFontStyle(font_, StyleRotation, rotation);
-        SetSpriteFontStyle(font_, StyleArc, arc);
+        SetSpriteFontStyle(font_, StyleArc, asBlock ? 0.0f : arc);
         platform_.log.clear();
-        DrawSpriteFontText(font_, 400, 300, text, -1.0f, 1.0f);
+        if (asBlock) {
+            DrawSpriteFontBlock(font_, 400, 300, text, -1.0f, 1.0f, TextBlock{0, TextAlignLeft, 1.0f, 0, false});
+        } else {
+            DrawSpriteFontText(font_, 400, 300, text, -1.0f, 1.0f);
+        }
         std::vector<Call> zooms, displays;
         for (const Call& c : platform_.log) {
             if (c.op == Op::Zoom) zooms.push_back(c);
@@ -95,6 +99,10 @@ TEST_F(TurnedText, PunctuationKeepsItsPlaceInTheTurnedLine) {
 TEST_F(TurnedText, PunctuationSitsOnTheBentBaseline) {
     for (float arc : {15.0f, -25.0f, 60.0f})
         for (float rotation : {0.0f, 40.0f, 200.0f}) ExpectInPlace("H,H.H'H-H,,..''H", rotation, arc);
+}
+
+TEST_F(TurnedText, PunctuationKeepsItsPlaceInATurnedBlock) {
+    for (float rotation : {15.0f, 40.0f, 135.0f, -70.0f}) ExpectInPlace("H,H.H'H-H", rotation, 0.0f, true);
 }
 
 TEST_F(TurnedText, SharedBoxFontsDrawAsBefore) {
