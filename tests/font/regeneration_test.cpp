@@ -36,6 +36,7 @@ protected:
     void SetUp() override {
 #if defined(FONT_GEN_EXE)
         generator_ = FONT_GEN_EXE;
+        maker_ = FONT_MAKER_EXE;
 #if defined(DEMO_FACE_FILE)
         face_ = DEMO_FACE_FILE;
 #endif
@@ -53,13 +54,13 @@ protected:
         if (!dir_.empty()) fs::remove_all(dir_, ignored);
     }
 
-    fs::path generator_, face_, dir_;
+    fs::path generator_, maker_, face_, dir_;
 };
 
 TEST_F(Regeneration, RedrawingTheFontReproducesTheCommittedFile) {
     if (!fs::exists(face_)) GTEST_SKIP() << "the typeface " << face_ << " is not installed";
     const fs::path out = dir_ / "demo_font.sf3d";
-    ASSERT_EQ(RunCommand(Quoted(generator_) + " font " + Quoted(face_) + " " + Quoted(out)), 0);
+    ASSERT_EQ(RunCommand(Quoted(maker_) + " --demo-font " + Quoted(face_) + " " + Quoted(out)), 0);
     const auto made = ReadAll(out);
     const auto committed = ReadAll(DEMO_FONT_FILE);
     ASSERT_FALSE(committed.empty());

@@ -6,16 +6,17 @@
 #include <vector>
 
 #include "file_io.h"
-#include "font_builder.h"
 #include "packed_font.h"
 #include "png_io.h"
+
+namespace font_gen {
+bool BuildSpecimen(std::span<const std::uint8_t> block, std::vector<std::uint8_t>* png, std::string* error);
+}
 
 namespace {
 
 const char kUsage[] =
-    "usage: font_gen font FACE.otf OUT.sf3d      draw the packed font\n"
-    "       font_gen report FACE.otf             compare the face with the metric table\n"
-    "       font_gen specimen FONT.sf3d OUT.png  lay out the demonstration's captions\n"
+    "usage: font_gen specimen FONT.sf3d OUT.png  lay out the demonstration's captions\n"
     "\n"
     "Exit status: 0 done, 1 the work failed, 2 wrong command line.\n";
 
@@ -35,26 +36,6 @@ int main(int argc, char** argv) {
     if (argc < 3) return Usage();
     const std::string mode = argv[1];
     std::string error;
-    if (mode == "report" && argc == 3) {
-        if (!font_gen::ReportFit(argv[2], stdout, &error)) {
-            std::fprintf(stderr, "font_gen: %s\n", error.c_str());
-            return 1;
-        }
-        return 0;
-    }
-    // The output file is written only once the whole font is made.
-    if (mode == "font" && argc == 4) {
-        std::vector<std::uint8_t> block;
-        if (!font_gen::BuildDemoFont(argv[2], &block, &error)) {
-            std::fprintf(stderr, "font_gen: %s\n", error.c_str());
-            return 1;
-        }
-        if (!sftools::WriteFileAtomically(argv[3], block, &error)) {
-            std::fprintf(stderr, "font_gen: %s\n", error.c_str());
-            return 1;
-        }
-        return 0;
-    }
     if (mode == "specimen" && argc == 4) {
         std::vector<std::uint8_t> block;
         if (!sftools::ReadFile(argv[2], &block, &error)) {

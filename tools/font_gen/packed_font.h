@@ -1,5 +1,4 @@
-// The demonstration font's glyph records; the block itself is written and
-// read by the tools' shared code.
+// The tools' shared block and PNG code, as the specimen uses it.
 #pragma once
 
 #include <vector>
@@ -15,8 +14,5 @@ using sftools::GlyphMetrics;
 using sftools::Image;
 using sftools::PackFont;
 using sftools::UnpackFont;
-
-// Every record of the demonstration font, from the metric table.
-std::vector<GlyphMetrics> DemoFontGlyphs();
 
 }  // namespace font_gen

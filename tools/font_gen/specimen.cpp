@@ -2,7 +2,9 @@
 #include <array>
 #include <string_view>
 
-#include "font_builder.h"
+#include <span>
+#include <string>
+#include <vector>
 #include "packed_font.h"
 #include "png_io.h"
 
@@ -50,6 +52,7 @@ void Blend(const Image& atlas, const GlyphMetrics& g, int left, int top, Canvas*
 
 }  // namespace
 
+// The five captions laid out straight with the font's own metrics, over white.
 bool BuildSpecimen(std::span<const std::uint8_t> block, std::vector<std::uint8_t>* png,
                    std::string* error) {
     const auto font = UnpackFont(block);

@@ -1,11 +1,12 @@
-// The demonstration font's metrics: one record per code, ascending. The
-// generator writes exactly these; the artwork is drawn to fit them.
+// The demonstration font's metrics and grid: one record per code, ascending.
+// spritefont_make --demo-font writes exactly these; the artwork is drawn to
+// fit them.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
-namespace font_gen {
+namespace font_maker::demo_font {
 
 struct MetricRecord {
     std::uint8_t code;
@@ -61,4 +62,4 @@ inline constexpr std::array<MetricRecord, 210> kMetrics = {{
 // Codes with a positive advance whose cell stays empty: they space, not draw.
 inline constexpr std::array<std::uint8_t, 5> kBlankCodes = {32, 176, 177, 181, 247};
 
-}  // namespace font_gen
+}  // namespace font_maker::demo_font
