@@ -16,7 +16,7 @@ namespace {
 constexpr double k26Dot6 = 64.0;
 constexpr FT_Pos kEmbolden = 36;  // in 1/64 pixel, spread over both sides of a stroke
 
-// One library per face: the generator opens one face per run, and the pair
+// One library per face: the maker opens one face per run, and the pair
 // then lives and dies together.
 class FreeTypeFace final : public TypeFace {
 public:

@@ -17,9 +17,9 @@ struct MetricRecord {
 // Shared by every record of the font.
 inline constexpr std::int16_t kOffsetY = -2;
 inline constexpr std::int16_t kLineHeight = 44;
+// Each record's rectangle is its cell of the packer's 16 x 16 grid
+// (Packing::Cells), so the atlas is 1024 x 1024.
 inline constexpr int kCellSize = 64;
-inline constexpr int kGridSize = 16;
-inline constexpr int kAtlasSize = kCellSize * kGridSize;
 
 inline constexpr std::array<MetricRecord, 210> kMetrics = {{
     {32, -2, 9}, {33, 2, 11}, {34, 5, 9}, {35, 0, 18}, {36, 0, 18}, {37, 4, 27},
