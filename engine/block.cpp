@@ -395,5 +395,6 @@ std::int32_t DrawSpriteFontBlock(FontId id, std::int32_t x, std::int32_t y, cons
     if (UsesFontDefault(size)) size = font->StyleSize;
     DrawSink sink(*platform, font->sprite3D, RoundToInt32(transparency));
     WalkBlock(*font, x, y, text, size, block, sink);
+    sink.Finish();
     return 0;
 }

@@ -141,25 +141,79 @@ std::int32_t DrawSpriteFontText(FontId id, std::int32_t x, std::int32_t y, const
 
     DrawSink sink(*platform, font->sprite3D, RoundToInt32(transparency));
     WalkTextLine(*font, x, y, text, size, sink);
+    sink.Finish();
     return 0;
 }
 
 std::int32_t SetSprite3DSourceRect(SpriteHandle sprite3D, std::int32_t x, std::int32_t y, std::int32_t width,
                                    std::int32_t height) noexcept {
-    using sprite_font_detail::ToFloat;
     SpritePlatform* platform = GetSpritePlatform();
     std::int32_t textureWidth = 0;
     std::int32_t textureHeight = 0;
     if (platform == nullptr || !platform->Sprite3DTextureSize(sprite3D, &textureWidth, &textureHeight)) return 0;
     if (textureWidth <= 0 || textureHeight <= 0) return 0;  // no texture to measure texels against
-    const float w = ToFloat(textureWidth);
-    const float h = ToFloat(textureHeight);
-    // The sums are taken in 64 bits so that extreme rectangles cannot overflow.
-    const float left = static_cast<float>(x) / w;
-    const float right = static_cast<float>(std::int64_t{x} + width) / w;
-    const float top = static_cast<float>(y) / h;
-    const float bottom = static_cast<float>(std::int64_t{y} + height) / h;
-    const float uv[8] = {left, top, right, top, left, bottom, right, bottom};
+    float uv[8];
+    sprite_font_detail::SourceRectUv(x, y, width, height, textureWidth, textureHeight, uv);
     platform->SetSprite3DTexCoords(sprite3D, uv);
     return 0;
 }
+
+namespace sprite_font_detail {
+
+DrawSink::DrawSink(SpritePlatform& platform, SpriteHandle sprite, std::int32_t alpha) noexcept
+    : platform_(platform), sprite_(sprite), alpha_(alpha) {
+    // Quads need the texture's size for their texture coordinates; without
+    // one the per-glyph calls do what they always did.
+    quads_ = platform_.DisplaySprite3DQuads(sprite_, nullptr, 0, alpha_) &&
+             platform_.Sprite3DTextureSize(sprite_, &textureWidth_, &textureHeight_) && textureWidth_ > 0 &&
+             textureHeight_ > 0;
+}
+
+void DrawSink::Turn(float degrees) noexcept {
+    // The platform's own rule: the same angle keeps the turn in force.
+    if (turnKnown_ && std::bit_cast<std::uint32_t>(degrees) == std::bit_cast<std::uint32_t>(degrees_)) return;
+    turnKnown_ = true;
+    degrees_ = degrees;
+    turn_ = sprite3d_geometry::TurnOf(degrees);
+}
+
+void DrawSink::SetTurn(float degrees) noexcept {
+    if (quads_) Turn(degrees);
+    else platform_.RotateSprite3D(sprite_, degrees, 0);
+}
+
+void DrawSink::Glyph(const PlacedGlyph& g) noexcept {
+    // A glyph before any turn of this call keeps whatever rotation the
+    // sprite had, which only the platform knows.
+    if (!quads_ || (!g.turned && !turnKnown_)) {
+        PerGlyphCalls(g);
+        return;
+    }
+    if (g.turned) Turn(g.degrees);
+    SourceRectUv(g.srcX, g.srcY, g.srcWidth, g.srcHeight, textureWidth_, textureHeight_, lastUv_);
+    lastWidth_ = g.width;
+    lastHeight_ = g.height;
+    placed_ = true;
+    if (!sprite3d_geometry::IsVisible(g.width, g.height)) return;
+    Sprite3DQuad& quad = heldQuads_[held_];
+    sprite3d_geometry::Corners(g.x, g.y, g.width, g.height, turn_, quad.x, quad.y);
+    for (int i = 0; i < 8; ++i) quad.uv[i] = lastUv_[i];
+    if (++held_ == kHeld) Flush();
+}
+
+void DrawSink::Flush() noexcept {
+    if (held_ != 0) platform_.DisplaySprite3DQuads(sprite_, heldQuads_, held_, alpha_);
+    held_ = 0;
+}
+
+void DrawSink::Finish() noexcept {
+    if (!quads_) return;
+    Flush();
+    if (turnKnown_) platform_.RotateSprite3D(sprite_, degrees_, 0);
+    if (placed_) {
+        platform_.SetSprite3DTexCoords(sprite_, lastUv_);
+        platform_.ZoomSprite3D(sprite_, lastWidth_, lastHeight_);
+    }
+}
+
+}  // namespace sprite_font_detail

@@ -4,7 +4,10 @@
 // to the platform or records them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+#include "sprite3d_geometry.h"
 
 #include "sprite_font.h"
 
@@ -31,24 +34,62 @@ protected:
     ~GlyphSink() = default;
 };
 
-// Hands every placed glyph to the platform: texture rectangle, zoom, the
-// turn when turned, display.
+// The texture coordinates of a texel rectangle on a texture of the given
+// size (both positive): what SetSprite3DSourceRect gives the platform.
+inline void SourceRectUv(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                         std::int32_t textureWidth, std::int32_t textureHeight, float uv[8]) noexcept {
+    const float w = static_cast<float>(textureWidth);
+    const float h = static_cast<float>(textureHeight);
+    // The sums are taken in 64 bits so that extreme rectangles cannot overflow.
+    const float left = static_cast<float>(x) / w;
+    const float right = static_cast<float>(std::int64_t{x} + width) / w;
+    const float top = static_cast<float>(y) / h;
+    const float bottom = static_cast<float>(std::int64_t{y} + height) / h;
+    uv[0] = left, uv[1] = top, uv[2] = right, uv[3] = top;
+    uv[4] = left, uv[5] = bottom, uv[6] = right, uv[7] = bottom;
+}
+
+// Hands every placed glyph to the platform. Where the platform takes quads,
+// the sink works out each glyph's corners and texture coordinates itself
+// (the texture's size asked once per draw call) and hands them over in
+// groups; Finish then leaves the 3D sprite's texture rectangle, zoom and
+// rotation as the per-glyph calls would have (the last glyph's). Otherwise
+// each glyph becomes texture rectangle, zoom, the turn when turned, display.
 class DrawSink final : public GlyphSink {
 public:
-    DrawSink(SpritePlatform& platform, SpriteHandle sprite, std::int32_t alpha) noexcept
-        : platform_(platform), sprite_(sprite), alpha_(alpha) {}
-    void SetTurn(float degrees) noexcept override { platform_.RotateSprite3D(sprite_, degrees, 0); }
-    void Glyph(const PlacedGlyph& g) noexcept override {
+    DrawSink(SpritePlatform& platform, SpriteHandle sprite, std::int32_t alpha) noexcept;
+    void SetTurn(float degrees) noexcept override;
+    void Glyph(const PlacedGlyph& g) noexcept override;
+    // Call once the walk is done.
+    void Finish() noexcept;
+
+private:
+    void PerGlyphCalls(const PlacedGlyph& g) noexcept {
         SetSprite3DSourceRect(sprite_, g.srcX, g.srcY, g.srcWidth, g.srcHeight);
         platform_.ZoomSprite3D(sprite_, g.width, g.height);
         if (g.turned) platform_.RotateSprite3D(sprite_, g.degrees, 0);
         platform_.DisplaySprite3D(sprite_, g.x, g.y, alpha_);
     }
+    void Turn(float degrees) noexcept;
+    void Flush() noexcept;
 
-private:
+    static constexpr std::size_t kHeld = 64;
+
     SpritePlatform& platform_;
     SpriteHandle sprite_;
     std::int32_t alpha_;
+    bool quads_ = false;  // the platform takes quads for the sprite
+    std::int32_t textureWidth_ = 0;
+    std::int32_t textureHeight_ = 0;
+    bool turnKnown_ = false;  // a rotation set in this call holds
+    float degrees_ = 0.0f;
+    sprite3d_geometry::Turn turn_;
+    bool placed_ = false;  // a glyph was handed over as a quad
+    float lastUv_[8] = {};
+    std::int32_t lastWidth_ = 0;
+    std::int32_t lastHeight_ = 0;
+    std::size_t held_ = 0;
+    Sprite3DQuad heldQuads_[kHeld];
 };
 
 // Moves the start point by the font's anchor factors against the measured

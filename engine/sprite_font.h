@@ -116,6 +116,15 @@ static_assert(offsetof(SpriteFont, glyphs) == 8);
 static_assert(offsetof(SpriteFont, StyleTransparency) == 8 + 256 * sizeof(GlyphSlot));
 static_assert(offsetof(SpriteFont, StyleMaxLength) == offsetof(SpriteFont, StyleTransparency) + 24);
 
+// One glyph's quad as drawing works it out, for the platform's short way:
+// corners in screen pixels in the order top-left, top-right, bottom-left,
+// bottom-right of the quad before its turn, and their u, v.
+struct Sprite3DQuad {
+    float x[4];
+    float y[4];
+    float uv[8];
+};
+
 // The platform's sprite operations, as the engine uses them. One backend
 // implements it (the SDL2 platform, the offscreen screen, the tests' recording
 // fake); the engine never sees SDL or libpng. Every call must tolerate
@@ -155,6 +164,21 @@ public:
     virtual void ColorSprite3D(SpriteHandle sprite3D, std::uint32_t rgb) {
         (void)sprite3D;
         (void)rgb;
+    }
+    // The short way for drawn text: shows count quads through the 3D sprite
+    // exactly as count displays with these corners and texture coordinates
+    // would (its tint, transparency clamped, blended; a quad whose u, v leave
+    // 0..1 shows nothing), without touching the sprite's texture rectangle,
+    // zoom or rotation. count 0 only asks whether the platform takes quads
+    // for the sprite. false: it does not (the default), and the engine then
+    // makes the per-glyph calls above.
+    virtual bool DisplaySprite3DQuads(SpriteHandle sprite3D, const Sprite3DQuad* quads, std::size_t count,
+                                      std::int32_t transparency) {
+        (void)sprite3D;
+        (void)quads;
+        (void)count;
+        (void)transparency;
+        return false;
     }
 };
 

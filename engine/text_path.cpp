@@ -450,6 +450,7 @@ std::int32_t DrawSpriteFontTextOnPath(FontId id, const char* text, const TextPat
     if (UsesFontDefault(size)) size = font->StyleSize;
     DrawSink sink(*platform, font->sprite3D, RoundToInt32(transparency));
     WalkPath(*font, reinterpret_cast<const unsigned char*>(text), path, offset, align, size, sink);
+    sink.Finish();
     return 0;
 }
 

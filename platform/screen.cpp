@@ -44,6 +44,8 @@ public:
         if (Sprite3DSlot* slot = table_.Find3D(sprite3D)) table_.Rotate(*slot, degrees, mode);
     }
     void DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, std::int32_t y, std::int32_t transparency) override;
+    bool DisplaySprite3DQuads(SpriteHandle sprite3D, const Sprite3DQuad* quads, std::size_t count,
+                              std::int32_t transparency) override;
     void ColorSprite3D(SpriteHandle sprite3D, std::uint32_t rgb) override {
         if (Sprite3DSlot* slot = table_.Find3D(sprite3D)) table_.Tint(*slot, rgb);
     }
@@ -98,6 +100,10 @@ public:
     double RefreshRate() const noexcept override { return target_->RefreshRate(); }
 
 private:
+    // One quad of the 3D sprite into the batch.
+    void AppendQuad(const Sprite3DSlot& slot, const float cornerX[4], const float cornerY[4], const float uv[8],
+                    std::uint8_t alpha) noexcept;
+
     // The frame so far goes to the driver: only when it is shown or read,
     // so drawing itself never waits for (or allocates in) the driver.
     void Submit() noexcept {
@@ -148,6 +154,31 @@ SpriteHandle BatchScreen::CreateSprite(std::int32_t request, const void* data, s
     return table_.AddSprite(request, std::move(texture), flags);
 }
 
+void BatchScreen::AppendQuad(const Sprite3DSlot& slot, const float cornerX[4], const float cornerY[4],
+                             const float uv[8], std::uint8_t alpha) noexcept {
+    bool newRun = false;
+    QuadVertex* v = batch_.Add(slot.texture, linear_, &newRun);
+    if (!v) return;
+    stats_.geometryCalls += newRun;
+    stats_.frameGeometryCalls += newRun;
+    ++stats_.quads;
+    ++stats_.frameQuads;
+    // Two triangles: top-left, top-right, bottom-left; top-right,
+    // bottom-right, bottom-left.
+    static constexpr int kCorner[kVerticesPerQuad] = {0, 1, 2, 1, 3, 2};
+    for (std::size_t i = 0; i < kVerticesPerQuad; ++i) {
+        const int c = kCorner[i];
+        v[i] = QuadVertex{cornerX[c], cornerY[c], slot.tint[0], slot.tint[1], slot.tint[2], alpha,
+                          uv[2 * c], uv[2 * c + 1]};
+    }
+}
+
+// The vertex colour multiplies the texels: the tint, and as alpha
+// transparency / 255.
+std::uint8_t AlphaOf(std::int32_t transparency) noexcept {
+    return static_cast<std::uint8_t>(std::clamp(transparency, 0, 255));
+}
+
 void BatchScreen::DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, std::int32_t y, std::int32_t transparency) {
     const Sprite3DSlot* slot = table_.Find3D(sprite3D);
     if (!slot || !sprite3d_geometry::IsVisible(slot->width, slot->height)) return;
@@ -155,27 +186,26 @@ void BatchScreen::DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, std::in
     // backend: SDL's renderer refuses such a quad (and would take the rest of
     // its run along), so ours does not draw clamped edge texels either.
     if (!slot->uvInTexture) return;
-    bool newRun = false;
-    QuadVertex* v = batch_.Add(slot->texture, linear_, &newRun);
-    if (!v) return;
-    stats_.geometryCalls += newRun;
-    stats_.frameGeometryCalls += newRun;
-    ++stats_.quads;
-    ++stats_.frameQuads;
     float cornerX[4];
     float cornerY[4];
     sprite3d_geometry::Corners(x, y, slot->width, slot->height, slot->turn, cornerX, cornerY);
-    // The vertex colour multiplies the texels: the tint, and as alpha
-    // transparency / 255.
-    const auto alpha = static_cast<std::uint8_t>(std::clamp(transparency, 0, 255));
-    // Two triangles: top-left, top-right, bottom-left; top-right,
-    // bottom-right, bottom-left.
-    static constexpr int kCorner[kVerticesPerQuad] = {0, 1, 2, 1, 3, 2};
-    for (std::size_t i = 0; i < kVerticesPerQuad; ++i) {
-        const int c = kCorner[i];
-        v[i] = QuadVertex{cornerX[c], cornerY[c], slot->tint[0], slot->tint[1], slot->tint[2], alpha,
-                          slot->uv[2 * c], slot->uv[2 * c + 1]};
+    AppendQuad(*slot, cornerX, cornerY, slot->uv, AlphaOf(transparency));
+}
+
+bool BatchScreen::DisplaySprite3DQuads(SpriteHandle sprite3D, const Sprite3DQuad* quads, std::size_t count,
+                                       std::int32_t transparency) {
+    const Sprite3DSlot* slot = table_.Find3D(sprite3D);
+    if (!slot) return false;
+    if (quads == nullptr) return true;
+    const std::uint8_t alpha = AlphaOf(transparency);
+    for (std::size_t q = 0; q < count; ++q) {
+        const Sprite3DQuad& quad = quads[q];
+        // As DisplaySprite3D: texture coordinates outside the texture show nothing.
+        bool inside = true;
+        for (int i = 0; i < 8; ++i) inside &= (quad.uv[i] >= 0.0f) & (quad.uv[i] <= 1.0f);
+        if (inside) AppendQuad(*slot, quad.x, quad.y, quad.uv, alpha);
     }
+    return true;
 }
 
 void BatchScreen::DrawLine(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
