@@ -14,6 +14,7 @@
 #include "file_io.h"
 #include "sprite_font.h"
 #if SPRITEFONT_MAKE_FREETYPE
+#include "distance_field.h"
 #include "truetype.h"
 #endif
 
@@ -44,6 +45,11 @@ const char kUsage[] =
     "  --shadow DX,DY       shadow offset in pixels (-64..64 each)\n"
     "  --shadow-colour RRGGBB   (default 000000)\n"
     "  --shadow-opacity F   0..1 (default 0.5)\n"
+    "  --distance-field sdf|msdf  store a signed distance field of each glyph\n"
+    "                       (single- or multi-channel) instead of its coverage,\n"
+    "                       for renderers that draw fields sharp at any size;\n"
+    "                       no fill, gradient, outline or shadow with it\n"
+    "  --range N            the field's range in texels (1..64, default 4)\n"
     "  --help               this text\n"
     "\n"
     "Exit status: 0 done, 1 the font could not be made, 2 wrong command line.\n";
@@ -67,6 +73,29 @@ bool SplitPair(const std::string& text, std::string* a, std::string* b) {
     return true;
 }
 
+// --distance-field and --range, kept apart from the face style: a field
+// stores the shape only.
+struct FieldRequest {
+    std::int32_t kind = 0;  // 0 none, 1 sdf, 2 msdf
+    std::int32_t range = 4;
+};
+
+bool ParseFieldOption(const std::string& arg, const std::string& value, FieldRequest* field) {
+    if (arg == "--range") return ParseInt(value, 1, 64, &field->range);
+    field->kind = value == "sdf" ? 1 : value == "msdf" ? 2 : 0;
+    return field->kind != 0;
+}
+
+#if SPRITEFONT_MAKE_FREETYPE
+FieldOptions FieldOf(const FieldRequest& field) { return {static_cast<FieldKind>(field.kind), field.range}; }
+
+bool StyledFace(const Style& s) {
+    const Style plain;
+    return s.fill.r != plain.fill.r || s.fill.g != plain.fill.g || s.fill.b != plain.fill.b || s.gradient ||
+           s.outline != 0 || s.shadow;
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -76,6 +105,7 @@ int main(int argc, char** argv) {
     // faceOnly remembers face options, refused later if the input is a BMFont font.
     std::vector<std::string> positional, faceOnly;
     Style style;
+    FieldRequest field;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -97,6 +127,9 @@ int main(int argc, char** argv) {
         } else if (arg == "--packing") {
             ok = value == "grid" || value == "tight";
             packing = value == "grid" ? Packing::Grid : Packing::Tight;
+        } else if (arg == "--distance-field" || arg == "--range") {
+            faceOnly.push_back(arg);
+            ok = ParseFieldOption(arg, value, &field);
         } else if (arg == "--size" || arg == "--fill" || arg == "--gradient" || arg == "--outline" ||
                    arg == "--outline-colour" || arg == "--shadow" || arg == "--shadow-colour" ||
                    arg == "--shadow-opacity") {
@@ -140,6 +173,7 @@ int main(int argc, char** argv) {
     std::vector<GlyphImage> glyphs;
     std::vector<std::string> notes;
     MakeStatus status;
+    [[maybe_unused]] sprite_font_format::Metrics fieldMetrics{};
     // The content decides, not the extension: .fnt is used for all three forms
     // and faces come as .ttf, .otf, .ttc or nothing.
     if (LooksLikeBmFont(bytes)) {
@@ -156,7 +190,9 @@ int main(int argc, char** argv) {
         }
     } else {
 #if SPRITEFONT_MAKE_FREETYPE
+        if (field.kind != 0 && StyledFace(style)) return Usage("--distance-field stores shapes only: no --fill, --gradient, --outline or --shadow with it");
         status = RenderFace(bytes, style, codePage, &glyphs, &notes);
+        if (status.ok() && field.kind != 0) status = MakeFaceFields(bytes, style.pixelSize, codePage, FieldOf(field), &glyphs, &fieldMetrics);
 #else
         std::fprintf(stderr, "spritefont_make: %s is not a BMFont file, and this build has no FreeType for "
                              "TrueType/OpenType faces\n", input.c_str());
@@ -167,6 +203,9 @@ int main(int argc, char** argv) {
     for (const std::string& note : notes) std::fprintf(stderr, "spritefont_make: %s\n", note.c_str());
     std::vector<std::uint8_t> block;
     if (status.ok()) status = BuildPackedFont(std::move(glyphs), packing, &block);
+#if SPRITEFONT_MAKE_FREETYPE
+    if (status.ok() && field.kind != 0) status = MarkFieldFont(&block, fieldMetrics);
+#endif
     if (!status.ok()) {
         std::fprintf(stderr, "spritefont_make: %s: %s\n", input.c_str(), status.message.c_str());
         return 1;
