@@ -227,6 +227,49 @@ std::uint8_t FieldByte(double distance, double range) {
 
 double Median(double a, double b, double c) { return std::max(std::min(a, b), std::min(std::max(a, b), c)); }
 
+// Two neighbouring texels clash when two of their channels change by more
+// than the distance between them can explain: bilinear filtering between
+// them would then make a spot of the wrong side. Of the pair, the texel
+// farther from the edge is flagged.
+bool Clash(const double* a, const double* b, double threshold) {
+    double a0 = a[0], a1 = a[1], a2 = a[2], b0 = b[0], b1 = b[1], b2 = b[2];
+    if (std::fabs(b0 - a0) < std::fabs(b1 - a1)) std::swap(a0, a1), std::swap(b0, b1);
+    if (std::fabs(b1 - a1) < std::fabs(b2 - a2)) {
+        std::swap(a1, a2), std::swap(b1, b2);
+        if (std::fabs(b0 - a0) < std::fabs(b1 - a1)) std::swap(a0, a1), std::swap(b0, b1);
+    }
+    return std::fabs(b1 - a1) >= threshold && !(b0 == b1 && b0 == b2) && std::fabs(a2) >= std::fabs(b2);
+}
+
+// Flagged texels take the median in all three channels: they lose their
+// corner there but no longer make spots.
+void CorrectClashes(std::vector<double>* channels, std::int32_t width, std::int32_t height, double range) {
+    (void)range;  // distances are in texels: neighbours differ by at most their spacing
+    const double straight = 1.001, diagonal = 1.001 * std::sqrt(2.0);
+    std::vector<bool> flagged(channels->size() / 3, false);
+    const auto at = [&](std::int32_t x, std::int32_t y) {
+        return &(*channels)[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3];
+    };
+    for (std::int32_t y = 0; y < height; ++y)
+        for (std::int32_t x = 0; x < width; ++x) {
+            const double* c = at(x, y);
+            const bool clash = (x > 0 && Clash(c, at(x - 1, y), straight)) ||
+                               (x + 1 < width && Clash(c, at(x + 1, y), straight)) ||
+                               (y > 0 && Clash(c, at(x, y - 1), straight)) ||
+                               (y + 1 < height && Clash(c, at(x, y + 1), straight)) ||
+                               (x > 0 && y > 0 && Clash(c, at(x - 1, y - 1), diagonal)) ||
+                               (x + 1 < width && y > 0 && Clash(c, at(x + 1, y - 1), diagonal)) ||
+                               (x > 0 && y + 1 < height && Clash(c, at(x - 1, y + 1), diagonal)) ||
+                               (x + 1 < width && y + 1 < height && Clash(c, at(x + 1, y + 1), diagonal));
+            flagged[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] = clash;
+        }
+    for (std::size_t i = 0; i < flagged.size(); ++i)
+        if (flagged[i]) {
+            double* c = &(*channels)[i * 3];
+            c[0] = c[1] = c[2] = Median(c[0], c[1], c[2]);
+        }
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> RenderField(const FieldOutline& outline, const FieldOptions& options, double left,
@@ -268,8 +311,11 @@ std::vector<std::uint8_t> RenderField(const FieldOutline& outline, const FieldOp
             }
 
     const double range = std::max(1, options.range);
+    const std::size_t texels = static_cast<std::size_t>(std::max(0, width)) * static_cast<std::size_t>(std::max(0, height));
+    std::vector<double> channels(options.kind == FieldKind::Msdf ? texels * 3 : 0);
     for (std::int32_t y = 0; y < height; ++y)
         for (std::int32_t x = 0; x < width; ++x) {
+            const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
             const P p{left + x + 0.5, top - y - 0.5};
             const bool filled = Winding(all, p) != 0;
             Nearest any, channel[3];
@@ -283,22 +329,25 @@ std::vector<std::uint8_t> RenderField(const FieldOutline& outline, const FieldOp
             // The true distance takes its sign from the fill itself.
             const double sdf = std::isfinite(any.distance) ? (filled ? any.distance : -any.distance)
                                                            : (filled ? range : -range);
-            std::uint8_t* px = &rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                                      static_cast<std::size_t>(x)) * 4];
+            std::uint8_t* px = &rgba[at * 4];
             px[3] = FieldByte(sdf, range);
             if (options.kind != FieldKind::Msdf) {
                 px[0] = px[1] = px[2] = 255;
                 continue;
             }
-            double ch[3];
+            double* ch = &channels[at * 3];
             for (int k = 0; k < 3; ++k)
                 ch[k] = std::isfinite(channel[k].distance) ? channel[k].pseudo * inside : sdf;
             // Where the channels' median would put the texel on the wrong
             // side (edges of other contours close by, overlaps), the true
             // distance is used in all three.
             if ((Median(ch[0], ch[1], ch[2]) > 0.0) != (sdf > 0.0)) ch[0] = ch[1] = ch[2] = sdf;
-            for (int k = 0; k < 3; ++k) px[k] = FieldByte(ch[k], range);
         }
+    if (options.kind == FieldKind::Msdf) {
+        CorrectClashes(&channels, width, height, range);
+        for (std::size_t at = 0; at < texels; ++at)
+            for (int k = 0; k < 3; ++k) rgba[at * 4 + static_cast<std::size_t>(k)] = FieldByte(channels[at * 3 + static_cast<std::size_t>(k)], range);
+    }
     return rgba;
 }
 
