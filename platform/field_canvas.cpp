@@ -130,6 +130,11 @@ struct FieldCanvas::Impl {
     std::vector<Vertex> vertices;
     std::vector<Run> runs;
 
+    // Another screen's context may have been made current in between.
+    void MakeCurrent() const noexcept {
+        if (SDL_GL_GetCurrentContext() != context) SDL_GL_MakeCurrent(window, context);
+    }
+
     ~Impl() {
         if (context != nullptr) {
             SDL_GL_MakeCurrent(window, context);
@@ -256,6 +261,7 @@ std::unique_ptr<FieldCanvas> FieldCanvas::Open(std::int32_t width, std::int32_t 
 
 void FieldCanvas::Clear(std::uint32_t c) noexcept {
     Finish();
+    impl_->MakeCurrent();
     Gl& gl = impl_->gl;
     gl.ClearColor(static_cast<float>(c & 0xFF) / 255.0f, static_cast<float>((c >> 8) & 0xFF) / 255.0f,
                   static_cast<float>((c >> 16) & 0xFF) / 255.0f, 1.0f);
@@ -265,6 +271,7 @@ void FieldCanvas::Clear(std::uint32_t c) noexcept {
 void FieldCanvas::Finish() noexcept {
     Impl& m = *impl_;
     Gl& gl = m.gl;
+    m.MakeCurrent();
     if (!m.vertices.empty()) {
         gl.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(m.vertices.size() * sizeof(Vertex)), m.vertices.data(),
                       GL_STREAM_DRAW);
@@ -290,6 +297,7 @@ std::vector<std::uint32_t> FieldCanvas::ReadPixels() noexcept {
     } catch (...) {
         return {};
     }
+    impl_->MakeCurrent();
     impl_->gl.ReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, out.data());
     return out;
 }
@@ -298,6 +306,7 @@ SpriteHandle FieldCanvas::CreateSprite(std::int32_t request, const void* data, s
     if (request != AutoHandle) return 0;  // the canvas hands out its own handles
     DecodedImage image;
     if (DecodePng(data, size, image) != PngStatus::Ok) return 0;
+    impl_->MakeCurrent();
     Gl& gl = impl_->gl;
     Texture t{0, image.width, image.height};
     gl.GenTextures(1, &t.name);

@@ -18,6 +18,7 @@
 #include <link.h>
 #endif
 
+#include "field_shader.h"
 #include "frame_pacer.h"
 #include "png_codec.h"
 #include "sdl_internal.h"
@@ -120,6 +121,8 @@ public:
     void RotateSprite3D(SpriteHandle sprite3D, float degrees, std::int32_t mode) override;
     void DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, std::int32_t y,
                          std::int32_t transparency) override;
+    // SDL's renderer runs no shader of ours: a field atlas draws as plain alpha.
+    void FieldSprite3D(SpriteHandle, std::int32_t, float) override { NoteFieldFontsDrawnPlain(rendererName_); }
 
     void SetSprite3DQuality(std::int32_t quality) noexcept override { quality_ = quality; }
     void EnablePngDecoder() noexcept override { pngEnabled_ = true; }

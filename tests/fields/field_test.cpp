@@ -1,0 +1,338 @@
+// Distance-field fonts end to end: the maker's fields (exact on a square,
+// consistent on a real face), the round trip through maker and loader, the
+// command line, sharp edges at size 4 through the field program, corrupt
+// field metadata drawn plain, and SDL's renderer drawing fields as alpha.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "atlas_packer.h"
+#include "distance_field.h"
+#include "edge_ramp.h"
+#include "field_canvas.h"
+#include "file_io.h"
+#include "font_block.h"
+#include "offscreen_screen.h"
+#include "png_codec.h"
+#include "png_io.h"
+#include "recording_platform.h"
+#include "truetype.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace font_maker;
+
+// One platform per process: the SDL screen and the GL canvas share it.
+struct Screens : ::testing::Environment {
+    static inline std::unique_ptr<Platform> platform;
+    static inline std::unique_ptr<Screen> screen;
+    static inline std::unique_ptr<FieldCanvas> canvas;
+    static inline std::string why;
+    void SetUp() override {
+        why = OpenOffscreen(platform, screen);
+        if (why.empty()) canvas = FieldCanvas::Open(400, 300, &why);
+        InitSpriteFonts();
+    }
+    void TearDown() override {
+        SetSpritePlatform(nullptr);
+        canvas.reset();
+        screen.reset();
+        platform.reset();
+    }
+};
+const auto* const kScreens = ::testing::AddGlobalTestEnvironment(new Screens);
+
+const std::string kDejaVu = fs::exists(DEJAVU_SANS_FILE) ? DEJAVU_SANS_FILE : "";
+
+// A font of a few characters of DejaVu Sans at px pixels: plain, or a field.
+std::vector<std::uint8_t> MakeFont(FieldKind kind, std::int32_t range, std::int32_t px = 32,
+                                   const std::string& keep = "AHgl") {
+    std::vector<std::uint8_t> face, block;
+    std::string error;
+    EXPECT_TRUE(sftools::ReadFile(kDejaVu, &face, &error)) << error;
+    Style style;
+    style.pixelSize = px;
+    std::vector<GlyphImage> glyphs;
+    std::vector<std::string> notes;
+    MakeStatus status = RenderFace(face, style, CodePageWindows1252, &glyphs, &notes);
+    EXPECT_TRUE(status.ok()) << status.message;
+    std::erase_if(glyphs, [&](const GlyphImage& g) { return keep.find(static_cast<char>(g.code)) == std::string::npos; });
+    sprite_font_format::Metrics metrics{};
+    if (kind != FieldKind::None) status = MakeFaceFields(face, px, CodePageWindows1252, {kind, range}, &glyphs, &metrics);
+    EXPECT_TRUE(status.ok()) << status.message;
+    status = BuildPackedFont(std::move(glyphs), Packing::Tight, &block, false);
+    EXPECT_TRUE(status.ok()) << status.message;
+    if (kind != FieldKind::None) status = MarkFieldFont(&block, metrics);
+    EXPECT_TRUE(status.ok()) << status.message;
+    return block;
+}
+
+#define SKIP_WITHOUT_FACE() \
+    if (kDejaVu.empty()) GTEST_SKIP() << "DejaVuSans.ttf (fonts-dejavu-core) is not installed"
+#define SKIP_WITHOUT_CANVAS() \
+    if (!Screens::canvas) GTEST_SKIP() << "no offscreen OpenGL 3.3: " << Screens::why
+
+// ---------------------------------------------------------------------------
+// The field of a 10 x 10 square, texel by texel.
+
+FieldOutline Square(double x0, double y0, double side) {
+    const FieldPoint a{x0, y0}, b{x0, y0 + side}, c{x0 + side, y0 + side}, d{x0 + side, y0};
+    return FieldOutline{{{{a, b}, {b, c}, {c, d}, {d, a}}}};  // clockwise, as TrueType runs
+}
+
+int Median(const std::uint8_t* p) { return std::max(std::min(p[0], p[1]), std::min(std::max(p[0], p[1]), p[2])); }
+
+TEST(FieldMaker, SquareHasExactDistances) {
+    // Image 16 x 16 with its top-left at (0, 16); the square spans 3..13 both ways.
+    for (FieldKind kind : {FieldKind::Sdf, FieldKind::Msdf}) {
+        const auto rgba = RenderField(Square(3, 3, 10), {kind, 4}, 0.0, 16.0, 16, 16);
+        const auto at = [&](int x, int y) { return &rgba[static_cast<std::size_t>(y * 16 + x) * 4]; };
+        // 0.5 + d / 4 with d the distance from the texel centre, positive inside.
+        EXPECT_EQ(at(3, 8)[3], 159);   // half a texel inside the left edge
+        EXPECT_EQ(at(2, 8)[3], 96);    // half a texel outside
+        EXPECT_EQ(at(8, 8)[3], 255);   // deep inside: clamped
+        EXPECT_EQ(at(0, 0)[3], 0);     // far outside
+        // Diagonally off a corner the true distance is round: 0.5 * sqrt(2).
+        EXPECT_EQ(at(2, 2)[3], std::lround((0.5 - std::sqrt(0.5) / 4) * 255));
+        if (kind == FieldKind::Sdf) {
+            EXPECT_EQ(at(2, 2)[0], 255);
+            continue;
+        }
+        // The channels keep the corner square: their median there is the
+        // distance to the nearer edge's line, half a texel.
+        EXPECT_EQ(Median(at(2, 2)), 96);
+        EXPECT_EQ(Median(at(3, 8)), 159);
+        EXPECT_EQ(Median(at(2, 8)), 96);
+    }
+}
+
+TEST(FieldMaker, OverlappingContoursHaveNoInnerEdge) {
+    // Two squares overlapping by half: inside the overlap no edge is near.
+    FieldOutline both = Square(2, 2, 8);
+    both.contours.push_back(Square(6, 2, 8).contours[0]);
+    for (FieldKind kind : {FieldKind::Sdf, FieldKind::Msdf}) {
+        const auto rgba = RenderField(both, {kind, 4}, 0.0, 12.0, 16, 12);
+        // Texel (9, 6) lies on the first square's right edge, deep in the second.
+        const std::uint8_t* p = &rgba[static_cast<std::size_t>(6 * 16 + 9) * 4];
+        EXPECT_EQ(p[3], 255);
+        if (kind == FieldKind::Msdf) {
+            EXPECT_EQ(Median(p), 255);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// A real face through the maker and the loader.
+
+TEST(FieldMaker, RoundTripThroughTheLoader) {
+    SKIP_WITHOUT_FACE();
+    const auto plain = MakeFont(FieldKind::None, 0);
+    for (FieldKind kind : {FieldKind::Sdf, FieldKind::Msdf}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        const auto block = MakeFont(kind, 6);
+        test_support::RecordingPlatform recorder;
+        test_support::ScopedPlatform scope(&recorder);
+        const FontId id = LoadSpriteFont(AutoId, block.data(), block.size());
+        const FontId plainId = LoadSpriteFont(AutoId, plain.data(), plain.size());
+        ASSERT_NE(GetSpriteFont(id)->sprite3D, 0);
+        EXPECT_EQ(std::count(recorder.log.begin(), recorder.log.end(),
+                             test_support::Field(GetSpriteFont(id)->sprite3D, static_cast<std::int32_t>(kind), 6.0f)),
+                  1);
+        SpriteFontMetrics m{};
+        ASSERT_TRUE(GetSpriteFontMetrics(id, &m));
+        EXPECT_EQ(m.fieldKind, static_cast<std::int32_t>(kind));
+        EXPECT_EQ(m.fieldRange, 6);
+        EXPECT_EQ(m.codePage, 1252);
+        EXPECT_GT(m.lineHeight, 30);
+        EXPECT_GT(m.baseline, 20);
+        // The field glyph is the plain one with room for the field around
+        // it (4 texels a side at range 6, give or take hinting's pixel),
+        // and moves the pen as far.
+        const GlyphSlot& f = GetSpriteFont(id)->glyphs['H'];
+        const GlyphSlot& p = GetSpriteFont(plainId)->glyphs['H'];
+        EXPECT_EQ(f.advance, p.advance);
+        EXPECT_NEAR(f.srcWidth, p.srcWidth + 8, 2);
+        EXPECT_NEAR(f.offsetX, p.offsetX - 4, 1);
+        EXPECT_NEAR(f.offsetY, p.offsetY - 4, 1);
+        EXPECT_EQ(SpriteFontTextWidth(id, "HgA", 1.0f), SpriteFontTextWidth(plainId, "HgA", 1.0f));
+
+        // The atlas: SDF white with the field in alpha; MSDF channels whose
+        // median is on the same side of the edge as the true field wherever
+        // the field is not right at the edge.
+        const auto unpacked = sftools::UnpackFont(block);
+        ASSERT_TRUE(unpacked);
+        const auto image = sftools::DecodePng(unpacked->png);
+        ASSERT_TRUE(image);
+        int inside = 0, outside = 0, disagree = 0;
+        for (std::size_t i = 0; i < image->rgba.size(); i += 4) {
+            const std::uint8_t* px = &image->rgba[i];
+            if (kind == FieldKind::Sdf) {
+                if (px[3] != 0) {
+                    EXPECT_EQ(px[0] & px[1] & px[2], 255);
+                }
+                continue;
+            }
+            if (std::abs(px[3] - 128) < 32) continue;
+            (px[3] > 128 ? inside : outside) += 1;
+            if ((Median(px) > 127) != (px[3] > 128)) ++disagree;
+        }
+        if (kind == FieldKind::Msdf) {
+            EXPECT_GT(inside, 100);
+            EXPECT_GT(outside, 100);
+            EXPECT_EQ(disagree, 0);
+        }
+    }
+}
+
+struct Outcome {
+    int status;
+    std::string err;
+};
+
+Outcome Make(const std::string& args) {
+    const std::string command = std::string(MAKE_EXE) + " " + args + " 2>&1";
+    Outcome r{-1, {}};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return r;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) r.err += buffer;
+    const int raw = pclose(pipe);
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return r;
+}
+
+TEST(FieldMaker, CommandLine) {
+    SKIP_WITHOUT_FACE();
+    const fs::path out = fs::temp_directory_path() / ("field_cmd_" + std::to_string(::getpid()) + ".sf3d");
+    const Outcome made = Make("--distance-field msdf --range 6 --size 16 " + kDejaVu + " " + out.string());
+    ASSERT_EQ(made.status, 0) << made.err;
+    std::vector<std::uint8_t> block;
+    std::string error;
+    ASSERT_TRUE(sftools::ReadFile(out.string(), &block, &error)) << error;
+    fs::remove(out);
+    const auto unpacked = sftools::UnpackFont(block);
+    ASSERT_TRUE(unpacked && unpacked->chunks.metrics);
+    EXPECT_EQ(unpacked->chunks.metrics->fieldKind, 2);
+    EXPECT_EQ(unpacked->chunks.metrics->fieldRange, 6);
+    EXPECT_EQ(unpacked->chunks.metrics->codePage, 1252u);
+
+    // Wrong command lines exit 2 and write nothing.
+    for (const char* bad : {"--distance-field sdf --outline 2", "--distance-field mtsdf", "--distance-field sdf --range 0",
+                            "--distance-field sdf --range 65", "--distance-field sdf --fill FF0000"}) {
+        SCOPED_TRACE(bad);
+        const Outcome r = Make(std::string(bad) + " " + kDejaVu + " " + out.string());
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_FALSE(fs::exists(out));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Drawing.
+
+constexpr std::uint32_t kGround = 0xFFFFFF;
+
+// The 10-90 % ramp of the left edge of H's left stem drawn at size 4,
+// turned by 5 degrees so that the rows cross the edge at every phase.
+double RampAtSize4(const std::vector<std::uint8_t>& block, bool fields) {
+    FieldCanvas& canvas = *Screens::canvas;
+    SetSpritePlatform(&canvas);
+    const FontId id = LoadSpriteFont(AutoId, block.data(), block.size());
+    SetSpriteFontColor(id, 0x000000);
+    SetSpriteFontStyle(id, StyleRotation, 5.0f);
+    canvas.SetFieldsEnabled(fields);
+    canvas.Clear(kGround);
+    DrawSpriteFontText(id, 60, 20, "H", -1.0f, 4.0f);
+    const auto pixels = canvas.ReadPixels();
+    canvas.SetFieldsEnabled(true);
+    if (const char* dir = std::getenv("FIELD_TEST_PICTURES")) {
+        std::vector<std::uint8_t> png;
+        std::string error;
+        static int n = 0;
+        if (EncodePng(pixels.data(), canvas.Width(), canvas.Height(), false, png))
+            sftools::WriteFileAtomically(std::string(dir) + "/ramp" + std::to_string(n++) + ".png", png, &error);
+    }
+    // Rows of the stems' lower half, between the crossbar and the foot.
+    return test_support::EdgeRampWidth(pixels, canvas.Width(), 20, 200, 102, 132, 255.0, 0.0, 8.0);
+}
+
+TEST(FieldDrawing, EdgesAreAboutOnePixelWideAtSize4) {
+    SKIP_WITHOUT_FACE();
+    SKIP_WITHOUT_CANVAS();
+    const double bitmap = RampAtSize4(MakeFont(FieldKind::None, 0), true);
+    const double sdf = RampAtSize4(MakeFont(FieldKind::Sdf, 4), true);
+    const double msdf = RampAtSize4(MakeFont(FieldKind::Msdf, 4), true);
+    RecordProperty("ramp_bitmap", std::to_string(bitmap));
+    RecordProperty("ramp_sdf", std::to_string(sdf));
+    RecordProperty("ramp_msdf", std::to_string(msdf));
+    EXPECT_GT(bitmap, 2.5);  // the measure tells a soft edge from a sharp one
+    EXPECT_LE(sdf, 1.5);
+    EXPECT_LE(msdf, 1.5);
+    EXPECT_GE(msdf, 0.5);    // anti-aliased, not a hard step
+}
+
+// A metrics chunk naming an unknown kind, or a range of 0, leaves the font
+// plain: drawn exactly as the field font is drawn without the field program.
+TEST(FieldDrawing, CorruptFieldMetadataDrawsPlain) {
+    SKIP_WITHOUT_FACE();
+    SKIP_WITHOUT_CANVAS();
+    const auto block = MakeFont(FieldKind::Sdf, 4);
+    const auto tag = std::search(block.begin(), block.end(), std::begin("METR"), std::end("METR") - 1);
+    ASSERT_NE(tag, block.end());
+    const std::size_t payload = static_cast<std::size_t>(tag - block.begin()) + 8;
+    FieldCanvas& canvas = *Screens::canvas;
+    SetSpritePlatform(&canvas);
+    const auto draw = [&](const std::vector<std::uint8_t>& b, bool fields) {
+        const FontId id = LoadSpriteFont(AutoId, b.data(), b.size());
+        SetSpriteFontColor(id, 0x203040);
+        canvas.SetFieldsEnabled(fields);
+        canvas.Clear(kGround);
+        DrawSpriteFontText(id, 10, 10, "gHAl", 200.0f, 2.5f);
+        auto pixels = canvas.ReadPixels();
+        canvas.SetFieldsEnabled(true);
+        return pixels;
+    };
+    const auto plain = draw(block, false);
+    EXPECT_NE(draw(block, true), plain);  // the field program does change the picture
+    for (const auto& [offset, value] : {std::pair{8, 3}, {8, 255}, {10, 0}}) {
+        auto bad = block;
+        bad[payload + static_cast<std::size_t>(offset)] = static_cast<std::uint8_t>(value);
+        if (offset == 10) bad[payload + 11] = 0;
+        EXPECT_EQ(draw(bad, true), plain) << "byte " << offset << " = " << value;
+    }
+}
+
+// SDL's renderer runs no shader of ours: it draws the field as alpha and
+// says so once per process, however many field fonts load.
+TEST(FieldDrawing, SdlRendererDrawsFieldsAsAlphaAndSaysSoOnce) {
+    SKIP_WITHOUT_FACE();
+    if (!Screens::screen) GTEST_SKIP() << "no offscreen screen: " << Screens::why;
+    const auto block = MakeFont(FieldKind::Msdf, 4);
+    Screen& screen = *Screens::screen;
+    SetSpritePlatform(&screen);
+    screen.EnablePngDecoder();
+    ::testing::internal::CaptureStderr();
+    const FontId a = LoadSpriteFont(AutoId, block.data(), block.size());
+    const FontId b = LoadSpriteFont(AutoId, block.data(), block.size());
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    ASSERT_NE(GetSpriteFont(a)->sprite3D, 0);
+    ASSERT_NE(GetSpriteFont(b)->sprite3D, 0);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("plain alpha"), std::string::npos) << said;
+    SetSpriteFontColor(a, 0x000000);
+    screen.Clear(kGround);
+    screen.BeginSprite3D();
+    DrawSpriteFontText(a, 20, 20, "H", -1.0f, 2.0f);
+    screen.EndSprite3D();
+    const auto pixels = screen.ReadPixels();
+    const auto ink = std::count_if(pixels.begin(), pixels.end(), [](std::uint32_t p) { return (p & 0xFF) < 128; });
+    EXPECT_GT(ink, 100);  // legible: the median went into alpha
+}
+
+}  // namespace
