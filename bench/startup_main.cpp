@@ -4,29 +4,27 @@
 #include <cstdio>
 #include <vector>
 
-#include "demo_font.h"
-#include "frame.h"
-#include "platform.h"
+#include <cstring>
+#include <string>
 
-int main() {
+#include "frame.h"
+#include "startup.h"
+
+int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
-    PlatformStatus status;
-    auto platform = Platform::Start(VideoMode::Offscreen, &status);
-    if (!platform) return 1;
-    auto screen = platform->OpenOffscreenScreen(&status);
-    if (!screen) return 1;
-    InitSpriteFonts();
-    screen->SetSprite3DQuality(1);
-    screen->EnablePngDecoder();
-    SetSpritePlatform(screen.get());
-    LoadSpriteFont(1, kDemoFont, kDemoFontSize);
+    std::string error;
+    // With an argument "sdl": SDL's renderer, the baseline.
+    StartupOptions options{VideoMode::Offscreen};
+    if (argc > 1 && std::strcmp(argv[1], "sdl") == 0) options.backend = ScreenBackend::SdlRenderer;
+    auto demo = StartDemonstration(options, &error);
+    if (!demo) return 1;
+    Screen* screen = demo->screen.get();
     RenderFrame(*screen, 1.0f);
     screen->Flip();
     // The readback waits until the frame is filled.
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kScreenWidth) * kScreenHeight);
     const bool read = screen->ReadPixels(pixels);
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    SetSpritePlatform(nullptr);
     if (!read) return 1;
     std::printf("first_frame_ms %.3f\n", ms);
     return 0;

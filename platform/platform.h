@@ -1,12 +1,20 @@
 // platform.h - the window, the screen and its sprites, for the demonstration
 // and the tools.
 //
-// One backend draws everything: an SDL renderer (OpenGL where the machine has
-// it) rendering every frame into an 800 x 600 back-buffer texture. A windowed
-// screen copies that texture into its window at each flip; an offscreen
-// screen (SDL's offscreen video driver with EGL, no X server) keeps it for
-// readback. Both run the same drawing code, so a captured frame is the frame
-// the window shows.
+// A screen is made of parts (each in a file of its own):
+//   - the sprite table (sprite_table.h): sprite and 3D-sprite handles and
+//     what a 3D sprite remembers (texture rectangle, zoom, turn, tint);
+//   - the quad batch (quad_batch.h): the frame's quads as vertices, in runs
+//     of one texture;
+//   - a backend that draws (render_backend.h): our own OpenGL 3.3 renderer
+//     (gl_backend.h), or SDL's renderer (sdl_renderer_backend.h) for
+//     applications that own one and where GL 3.3 cannot be had;
+//   - a target that a flip shows the frame in (screen_target.h): the
+//     window, nothing (offscreen), or an application's renderer.
+// Every frame is drawn into an 800 x 600 back buffer; a windowed screen
+// copies it into its window at each flip, an offscreen screen (SDL's
+// offscreen video driver with EGL, no X server) keeps it for readback. Both
+// run the same drawing code, so a captured frame is the frame the window shows.
 //
 // A frame on either screen:
 //   Clear -> BeginSprite3D -> DisplaySprite3D ... -> EndSprite3D
@@ -14,8 +22,8 @@
 //
 // Sprites: CreateSprite decodes a PNG (see png_codec.h) into a texture of
 // exactly its size; CreateSprite3D puts a quad over it. Quads displayed inside
-// the batch collect in one vertex buffer and reach SDL in one
-// SDL_RenderGeometry call per run of consecutive quads with the same texture.
+// the batch collect in one vertex array and reach the driver in one draw
+// call per run of consecutive quads with the same texture.
 //
 // No SDL or libpng type appears here. Threads: one, the one that opened the
 // platform. Handles that name nothing are ignored.
@@ -34,8 +42,14 @@ inline constexpr std::int32_t kScreenHeight = 600;
 
 // Event codes of PlatformWindow::PollEvent.
 inline constexpr std::int32_t EventNone = 0;
-inline constexpr std::int32_t EventRepaint = 15;  // handled inside the poll: the last frame shown again
+inline constexpr std::int32_t EventRepaint = 15;  // the window needs the last frame again: call Screen::Repaint
 inline constexpr std::int32_t EventClose = 16;    // close box, window menu, desktop shortcut, SIGINT
+
+// What a window or offscreen screen draws with.
+enum class ScreenBackend : std::int32_t {
+    Gl,           // our own OpenGL 3.3 core renderer (SDL's renderer if no such context can be had)
+    SdlRenderer,  // SDL's renderer (OpenGL where the machine has it)
+};
 
 enum class VideoMode : std::int32_t {
     Window,     // a real display (X11 or Wayland); headless drivers are refused
@@ -62,7 +76,7 @@ struct PlatformStatus {
 
 // Counters of the batch, for tests and benchmarks. A frame starts at Clear.
 struct DrawStats {
-    std::uint64_t geometryCalls = 0;       // SDL_RenderGeometry calls since the screen opened
+    std::uint64_t geometryCalls = 0;       // draw calls of 3D-sprite quads since the screen opened
     std::uint64_t frameGeometryCalls = 0;  // ... since the last Clear
     std::uint64_t quads = 0;               // quads submitted since the screen opened
     std::uint64_t frameQuads = 0;          // ... since the last Clear
@@ -75,8 +89,9 @@ class PlatformWindow {
 public:
     virtual ~PlatformWindow() = default;
     // Never waits; takes at most one event. Returns EventNone, EventClose or
-    // EventRepaint (after showing the last frame again); everything else the
-    // program does not act on is kept out of the queue.
+    // EventRepaint (the frame loop then calls the screen's Repaint, or draws
+    // a new frame); everything else the program does not act on is kept out
+    // of the queue.
     virtual std::int32_t PollEvent() noexcept = 0;
     // The window system's handle (an SDL_Window*), to pass on to a screen.
     virtual void* SystemHandle() noexcept = 0;
@@ -117,7 +132,8 @@ public:
     std::vector<std::uint32_t> ReadPixels();
 
     virtual const DrawStats& Stats() const noexcept = 0;
-    // The SDL render driver in use ("opengl", "opengles2", ...).
+    // The backend in use: "gl" for our own renderer, else SDL's render
+    // driver ("opengl", "opengles2", ...).
     virtual const char* RendererName() const noexcept = 0;
     // True when Flip paces itself because the retrace is not available.
     virtual bool SelfPaced() const noexcept = 0;
@@ -143,9 +159,11 @@ public:
     // Only in VideoMode::Window.
     std::unique_ptr<PlatformWindow> OpenWindow(PlatformStatus* status);
     // The screen filling the window's client area.
-    std::unique_ptr<Screen> OpenWindowedScreen(PlatformWindow& window, PlatformStatus* status);
+    // One screen per window.
+    std::unique_ptr<Screen> OpenWindowedScreen(PlatformWindow& window, PlatformStatus* status,
+                                               ScreenBackend backend = ScreenBackend::Gl);
     // 800 x 600 with no window; only in VideoMode::Offscreen.
-    std::unique_ptr<Screen> OpenOffscreenScreen(PlatformStatus* status);
+    std::unique_ptr<Screen> OpenOffscreenScreen(PlatformStatus* status, ScreenBackend backend = ScreenBackend::Gl);
 
 private:
     explicit Platform(VideoMode mode) : mode_(mode) {}

@@ -63,7 +63,7 @@ constexpr std::uint64_t kMaxInflateRatio = 1032;
 
 // The two phases that libpng may longjmp out of hold no C++ objects: the
 // caller owns everything with a destructor.
-bool ReadHeader(png_structp png, png_infop info, Header* header) {
+bool ReadHeader(png_structp png, png_infop info, PixelOrder order, Header* header) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_read_info(png, info);
     header->width = png_get_image_width(png, info);
@@ -77,7 +77,7 @@ bool ReadHeader(png_structp png, png_infop info, Header* header) {
         header->height > static_cast<png_uint_32>(kMaxImageSide))
         return true;  // the caller refuses it before any transform work
 
-    // Every colour type ends as 8-bit blue, green, red, alpha.
+    // Every colour type ends as 8-bit blue, green, red, alpha (or red first).
     if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
     if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA) {
         if (png_get_bit_depth(png, info) < 8) png_set_expand_gray_1_2_4_to_8(png);
@@ -85,7 +85,7 @@ bool ReadHeader(png_structp png, png_infop info, Header* header) {
     }
     if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
     png_set_strip_16(png);
-    png_set_bgr(png);
+    if (order == PixelOrder::Bgra) png_set_bgr(png);
     // A texture is always 32 bits per pixel; opaque images get alpha 255.
     if (!header->hasAlpha) png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
     png_set_interlace_handling(png);
@@ -161,7 +161,7 @@ const char* PngStatusMessage(PngStatus status) noexcept {
     return "unknown PNG status";
 }
 
-PngStatus DecodePng(const void* data, std::size_t size, DecodedImage& out) noexcept {
+PngStatus DecodePng(const void* data, std::size_t size, DecodedImage& out, PixelOrder order) noexcept {
     out = DecodedImage{};
     // Anything shorter than the signature cannot be a PNG at all.
     if (!data || size < 8) return PngStatus::NotPng;
@@ -178,7 +178,7 @@ PngStatus DecodePng(const void* data, std::size_t size, DecodedImage& out) noexc
         Header header{};
         // A failed read that had run out of data is a cut stream, any other
         // failure a damaged one.
-        if (!ReadHeader(guard.png, guard.info, &header))
+        if (!ReadHeader(guard.png, guard.info, order, &header))
             return cursor.ranOut ? PngStatus::Truncated : PngStatus::Corrupt;
         if (header.width > static_cast<png_uint_32>(kMaxImageSide) ||
             header.height > static_cast<png_uint_32>(kMaxImageSide))
@@ -201,6 +201,7 @@ PngStatus DecodePng(const void* data, std::size_t size, DecodedImage& out) noexc
         out.width = static_cast<std::int32_t>(width);
         out.height = static_cast<std::int32_t>(height);
         out.hasAlpha = header.hasAlpha;
+        out.order = order;
         out.pixels = std::move(pixels);
         return PngStatus::Ok;
     } catch (const std::bad_alloc&) {

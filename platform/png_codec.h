@@ -27,18 +27,26 @@ enum class PngStatus : std::int32_t {
 
 const char* PngStatusMessage(PngStatus status) noexcept;
 
+// Byte order of decoded pixels in memory.
+enum class PixelOrder : std::int32_t {
+    Bgra,  // 0xAARRGGBB words
+    Rgba,  // 0xAABBGGRR words: what OpenGL takes as GL_RGBA bytes
+};
+
 struct DecodedImage {
     std::int32_t width = 0;
     std::int32_t height = 0;
     bool hasAlpha = false;  // the image carried alpha (an alpha channel or tRNS)
-    // 0xAARRGGBB per pixel (bytes B, G, R, A in memory); alpha 255 when
-    // hasAlpha is false.
+    PixelOrder order = PixelOrder::Bgra;
+    // One word per pixel in the order asked for (0xAARRGGBB by default);
+    // alpha 255 when hasAlpha is false.
     std::vector<std::uint32_t> pixels;
 };
 
 // Decodes the PNG at data. size bounds every read; UnknownSize (~0) means
 // the end is found from the stream alone (for trusted constant data).
-PngStatus DecodePng(const void* data, std::size_t size, DecodedImage& out) noexcept;
+PngStatus DecodePng(const void* data, std::size_t size, DecodedImage& out,
+                    PixelOrder order = PixelOrder::Bgra) noexcept;
 
 // Encodes width x height pixels of 0xAARRGGBB as an 8-bit PNG, RGBA or, with
 // keepAlpha false, RGB. Returns false on bad sizes or a libpng error.

@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "sdl_internal.h"
+#include "gl_backend.h"
+#include "screen_target.h"
+#include "sdl_renderer_backend.h"
 
 namespace {
 
@@ -36,10 +38,14 @@ bool IsHeadlessDriver(const char* name) {
                     std::strcmp(name, "evdev") == 0);
 }
 
+struct SdlWindowDeleter {
+    void operator()(SDL_Window* window) const noexcept { SDL_DestroyWindow(window); }
+};
+using SdlWindowPtr = std::unique_ptr<SDL_Window, SdlWindowDeleter>;
+
 class SdlWindow final : public PlatformWindow {
 public:
-    explicit SdlWindow(SdlWindowPtr window)
-        : repaint_(std::make_shared<Screen*>(nullptr)), window_(std::move(window)) {}
+    explicit SdlWindow(SdlWindowPtr window) : window_(std::move(window)) {}
     ~SdlWindow() override { windowOpen = false; }
 
     // SDL_PollEvent gathers what the X server sent (through the filter) and
@@ -51,17 +57,13 @@ public:
         if (event.type == SDL_QUIT) return EventClose;
         if (event.type == SDL_WINDOWEVENT) {
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) return EventClose;
-            if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
-                if (*repaint_) (*repaint_)->Repaint();
-                return EventRepaint;
-            }
+            if (event.window.event == SDL_WINDOWEVENT_EXPOSED) return EventRepaint;
         }
         return EventNone;
     }
     void* SystemHandle() noexcept override { return window_.get(); }
 
     SDL_Window* Get() const noexcept { return window_.get(); }
-    std::shared_ptr<Screen*> repaint_;  // the screen in this window, if one is open
 
 private:
     SdlWindowPtr window_;
@@ -147,23 +149,34 @@ std::unique_ptr<PlatformWindow> Platform::OpenWindow(PlatformStatus* status) {
     return std::make_unique<SdlWindow>(std::move(window));
 }
 
-std::unique_ptr<Screen> Platform::OpenWindowedScreen(PlatformWindow& window, PlatformStatus* status) {
+namespace {
+
+// Our own GL renderer; SDL's renderer where a GL 3.3 context cannot be had.
+std::unique_ptr<Screen> OpenScreen(std::unique_ptr<ScreenTarget> target, ScreenBackend choice, bool window,
+                                   PlatformStatus* status) {
+    if (!target) return nullptr;
+    std::unique_ptr<RenderBackend> backend;
+    if (choice == ScreenBackend::Gl) backend = CreateGlBackend(target->Window(), window, status);
+    if (!backend) backend = CreateSdlRendererBackend(target->Window(), window, status);
+    if (!backend) return nullptr;
+    *status = PlatformStatus{};
+    return CreateScreen(std::move(target), std::move(backend), status);
+}
+
+}  // namespace
+
+std::unique_ptr<Screen> Platform::OpenWindowedScreen(PlatformWindow& window, PlatformStatus* status,
+                                                     ScreenBackend backend) {
     PlatformStatus local;
     PlatformStatus* out = status ? status : &local;
     auto* sdlWindow = static_cast<SdlWindow*>(&window);
-    if (*sdlWindow->repaint_) return Fail<Screen>(out, PlatformError::AlreadyOpen, nullptr);
-    return CreateSdlScreen(sdlWindow->Get(), nullptr, sdlWindow->repaint_, true, out);
+    return OpenScreen(CreateWindowTarget(sdlWindow->Get(), out), backend, true, out);
 }
 
-std::unique_ptr<Screen> Platform::OpenOffscreenScreen(PlatformStatus* status) {
+std::unique_ptr<Screen> Platform::OpenOffscreenScreen(PlatformStatus* status, ScreenBackend backend) {
     PlatformStatus local;
     PlatformStatus* out = status ? status : &local;
     if (mode_ != VideoMode::Offscreen)
         return Fail<Screen>(out, PlatformError::VideoInit, "the platform runs with a window");
-    // The offscreen driver still wants a window to hang the GL context on.
-    SdlWindowPtr window(SDL_CreateWindow("SCREEN", 0, 0, kScreenWidth, kScreenHeight,
-                                         SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL));
-    if (!window) return Fail<Screen>(out, PlatformError::WindowCreate, SDL_GetError());
-    SDL_Window* raw = window.get();
-    return CreateSdlScreen(raw, std::move(window), nullptr, false, out);
+    return OpenScreen(CreateOffscreenTarget(out), backend, false, out);
 }

@@ -9,7 +9,7 @@
 
 #include "demo_font.h"
 #include "frame.h"
-#include "offscreen_screen.h"
+#include "startup.h"
 #include "platform.h"
 #include "sprite_font.h"
 
@@ -18,19 +18,13 @@ namespace {
 class FrameTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        error_ = OpenOffscreen(platform_, screen_);
-        if (!screen_) return;
         // Start-up as the program does it, on the offscreen screen.
-        InitSpriteFonts();
-        screen_->SetSprite3DQuality(1);
-        screen_->EnablePngDecoder();
-        SetSpritePlatform(screen_.get());
-        LoadSpriteFont(1, kDemoFont, kDemoFontSize);
+        demo_ = StartDemonstration(StartupOptions{VideoMode::Offscreen}, &error_);
+        if (demo_) screen_ = demo_->screen.get();
     }
     static void TearDownTestSuite() {
-        SetSpritePlatform(nullptr);
-        screen_.reset();
-        platform_.reset();
+        screen_ = nullptr;
+        demo_.reset();
     }
     void SetUp() override { ASSERT_TRUE(screen_) << "no offscreen screen: " << error_; }
 
@@ -38,8 +32,8 @@ protected:
         return pixels[static_cast<std::size_t>(y) * kScreenWidth + x] & 0xFFFFFFu;
     }
 
-    static inline std::unique_ptr<Platform> platform_;
-    static inline std::unique_ptr<Screen> screen_;
+    static inline std::unique_ptr<Demonstration> demo_;
+    static inline Screen* screen_ = nullptr;
     static inline std::string error_;
 };
 

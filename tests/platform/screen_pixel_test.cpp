@@ -172,6 +172,46 @@ TEST_F(OffscreenTest, TransparencyScalesTheTexelsAlpha) {
     }
 }
 
+TEST_F(OffscreenTest, TintMultipliesTheTexelsColour) {
+    // A white glyph with soft edges (alpha 255 and 128) next to a coloured texel.
+    const std::vector<std::uint32_t> texels = {0xFFFFFFFF, 0x80FFFFFF, 0xFF4080C0, 0xFF000000};
+    const SpriteHandle sprite = Sprite(texels, 4, 1);
+    const SpriteHandle quad = screen_->CreateSprite3D(AutoHandle, sprite);
+    ASSERT_NE(quad, 0);
+    const auto untinted = Frame([&](Screen& s) { s.DisplaySprite3D(quad, 40, 40, 255); });
+    struct Case {
+        std::uint32_t rgb;       // 0xBBGGRR
+        std::uint32_t expected;  // the opaque white texel over white, 0xAARRGGBB
+    };
+    for (const Case c : {Case{0x0000FF, 0xFFFF0000}, Case{0x00FF00, 0xFF00FF00}, Case{0xFF0000, 0xFF0000FF},
+                         Case{0x808080, 0xFF808080}, Case{0x000000, 0xFF000000}}) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.rgb);
+        screen_->ColorSprite3D(quad, c.rgb);
+        const auto pixels = Frame([&](Screen& s) { s.DisplaySprite3D(quad, 40, 40, 255); });
+        EXPECT_EQ(At(pixels, 40, 40), c.expected);
+        // Half coverage blends the tinted colour half over white.
+        for (int shift : {0, 8, 16}) {
+            const int tint = static_cast<int>((c.rgb >> (16 - shift)) & 0xFF);
+            EXPECT_NEAR(Channel(At(pixels, 41, 40), shift), 255 - (255 - tint) * 128 / 255, 1);
+            // A coloured texel: both multiply.
+            EXPECT_NEAR(Channel(At(pixels, 42, 40), shift), Channel(texels[2], shift) * tint / 255, 1);
+        }
+        EXPECT_EQ(At(pixels, 43, 40), 0xFF000000u);  // black stays black
+        EXPECT_EQ(StrayPixels(pixels, 40, 40, 4, 1), 0);
+    }
+    // White is no tint at all: the very same pixels as before any tint.
+    screen_->ColorSprite3D(quad, 0xFFFFFF);
+    EXPECT_TRUE(Frame([&](Screen& s) { s.DisplaySprite3D(quad, 40, 40, 255); }) == untinted);
+    // The top byte is ignored; unknown handles change nothing.
+    screen_->ColorSprite3D(quad, 0xFF0000FFu);
+    screen_->ColorSprite3D(0, 0x00FF00);
+    screen_->ColorSprite3D(quad + 1000, 0x00FF00);
+    EXPECT_EQ(At(Frame([&](Screen& s) { s.DisplaySprite3D(quad, 40, 40, 255); }), 40, 40), 0xFFFF0000u);
+    // A new 3D sprite on the same texture starts white.
+    const SpriteHandle fresh = screen_->CreateSprite3D(AutoHandle, sprite);
+    EXPECT_TRUE(Frame([&](Screen& s) { s.DisplaySprite3D(fresh, 40, 40, 255); }) == untinted);
+}
+
 TEST_F(OffscreenTest, QualityOneSamplesBilinearAndZeroNearest) {
     // Black and white texels stretched over 8 pixels.
     const SpriteHandle quad = Quad({0xFF000000, 0xFFFFFFFF}, 2, 1);

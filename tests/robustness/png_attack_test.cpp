@@ -15,11 +15,11 @@
 
 #include "demo_font.h"
 #include "packed_font_builder.h"
-#include "offscreen_screen.h"
 #include "platform.h"
 #include "png_codec.h"
 #include "png_forge.h"
 #include "sprite_font.h"
+#include "startup.h"
 
 // The largest single allocation while tracking is on: shows that a refused
 // image never had its pixel memory taken. Under AddressSanitizer its hook
@@ -159,18 +159,14 @@ void ExpectGlyphsOf(const SpriteFont& font) {
 class PngAttackTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        error_ = OpenOffscreen(platform_, screen_);
-        if (!screen_) return;
-        screen_->SetSprite3DQuality(1);
-        screen_->EnablePngDecoder();
-        InitSpriteFonts();
-        SetSpritePlatform(screen_.get());
-        good_ = LoadSpriteFont(1, kDemoFont, kDemoFontSize);
+        demo_ = StartDemonstration(StartupOptions{VideoMode::Offscreen}, &error_);
+        if (!demo_) return;
+        screen_ = demo_->screen.get();
+        good_ = GetSpriteFont(1) ? reinterpret_cast<FontId>(GetSpriteFont(1)) : 0;
     }
     static void TearDownTestSuite() {
-        SetSpritePlatform(nullptr);
-        screen_.reset();
-        platform_.reset();
+        screen_ = nullptr;
+        demo_.reset();
     }
     void SetUp() override {
         ASSERT_TRUE(screen_) << "no offscreen screen: " << error_;
@@ -192,8 +188,8 @@ protected:
         return screen_->ReadPixels();
     }
 
-    static inline std::unique_ptr<Platform> platform_;
-    static inline std::unique_ptr<Screen> screen_;
+    static inline std::unique_ptr<Demonstration> demo_;
+    static inline Screen* screen_ = nullptr;
     static inline std::string error_;
     static inline FontId good_ = 0;
 };

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "demo_font.h"
 #include "frame.h"
+#include "startup.h"
 #include "platform.h"
 #include "sprite_font.h"
 
@@ -44,22 +44,13 @@ int main(int argc, char** argv) {
     const long warmUp = argc > 3 ? std::atol(argv[2]) : (frames / 10 > 0 ? frames / 10 : 1);
     const long maxGrowthKb = argc > 3 ? std::atol(argv[3]) : -1;
 
-    PlatformStatus status;
-    auto platform = Platform::Start(VideoMode::Offscreen, &status);
-    std::unique_ptr<Screen> screen = platform ? platform->OpenOffscreenScreen(&status) : nullptr;
-    if (!screen) {
-        std::fprintf(stderr, "robust_soak: %s (%s)\n", PlatformErrorMessage(status.error), status.detail.c_str());
+    std::string error;
+    auto demo = StartDemonstration(StartupOptions{VideoMode::Offscreen}, &error);
+    if (!demo) {
+        std::fprintf(stderr, "robust_soak: %s\n", error.c_str());
         return 1;
     }
-    InitSpriteFonts();
-    screen->SetSprite3DQuality(1);
-    screen->EnablePngDecoder();
-    SetSpritePlatform(screen.get());
-    LoadSpriteFont(1, kDemoFont, kDemoFontSize);
-    if (!GetSpriteFont(1) || GetSpriteFont(1)->sprite3D == 0) {
-        std::fprintf(stderr, "robust_soak: the embedded font did not load\n");
-        return 1;
-    }
+    Screen* screen = demo->screen.get();
 
     long afterFirst = 0, afterWarmUp = 0;
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kScreenWidth) * kScreenHeight);
@@ -86,9 +77,7 @@ int main(int argc, char** argv) {
                 afterFirst, warmUp, afterWarmUp, frames, atEnd);
     std::printf("quads drawn: %llu in %llu frames\n", static_cast<unsigned long long>(screen->Stats().quads),
                 static_cast<unsigned long long>(screen->Stats().frames));
-    SetSpritePlatform(nullptr);
-    screen.reset();
-    platform.reset();
+    demo.reset();
     if (failures != 0) return 1;
     if (maxGrowthKb >= 0 && atEnd - afterWarmUp > maxGrowthKb) {
         std::fprintf(stderr, "robust_soak: grew by %ld KB after the warm-up (limit %ld KB)\n", atEnd - afterWarmUp,

@@ -2,40 +2,20 @@
 
 #include <cstdio>
 
-#include "demo_font.h"
 #include "frame.h"
 #include "png_codec.h"
 #include "sprite_font.h"
 
 std::unique_ptr<Capturer> Capturer::Open(std::string* error) {
     std::unique_ptr<Capturer> capturer(new Capturer);
-    PlatformStatus status;
-    capturer->platform_ = Platform::Start(VideoMode::Offscreen, &status);
-    if (capturer->platform_) capturer->screen_ = capturer->platform_->OpenOffscreenScreen(&status);
-    if (!capturer->screen_) {
-        *error = std::string("cannot open the offscreen screen: ") + PlatformErrorMessage(status.error);
-        if (!status.detail.empty()) *error += " (" + status.detail + ")";
-        return nullptr;
-    }
-    InitSpriteFonts();
-    capturer->screen_->SetSprite3DQuality(1);
-    capturer->screen_->EnablePngDecoder();
-    SetSpritePlatform(capturer->screen_.get());
-    LoadSpriteFont(1, kDemoFont, kDemoFontSize);
-    const SpriteFont* font = GetSpriteFont(1);
-    if (font == nullptr || font->sprite3D == 0) {
-        *error = "the embedded font did not load";
-        return nullptr;
-    }
+    capturer->demo_ = StartDemonstration(StartupOptions{VideoMode::Offscreen}, error);
+    if (!capturer->demo_) return nullptr;
+    capturer->screen_ = capturer->demo_->screen.get();
     capturer->pixels_.resize(static_cast<std::size_t>(kScreenWidth) * kScreenHeight);
     return capturer;
 }
 
-Capturer::~Capturer() {
-    if (GetSpritePlatform() == screen_.get()) SetSpritePlatform(nullptr);
-    screen_.reset();
-    platform_.reset();
-}
+Capturer::~Capturer() = default;
 
 const std::vector<std::uint32_t>& Capturer::Render(float t) {
     RenderFrame(*screen_, t);

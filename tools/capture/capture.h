@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform.h"
+#include "startup.h"
 
 // The demonstration on the offscreen screen: the same start-up (font 1 from
 // the embedded font, bilinear 3D sprites) and the same frame function as the
@@ -30,8 +31,8 @@ public:
 
 private:
     Capturer() = default;
-    std::unique_ptr<Platform> platform_;
-    std::unique_ptr<Screen> screen_;
+    std::unique_ptr<Demonstration> demo_;
+    Screen* screen_ = nullptr;
     std::vector<std::uint32_t> pixels_;
     std::vector<std::uint32_t> small_;
 };

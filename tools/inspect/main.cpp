@@ -16,7 +16,7 @@ namespace {
 const char kUsage[] =
     "usage: spritefont_inspect FONT.sf3d [--table] [--codepage NAME]\n"
     "       spritefont_inspect FONT.sf3d --specimen OUT.png --text TEXT\n"
-    "                          [style options] [--utf8] [--codepage NAME]\n"
+    "                          [style options] [--utf8] [--nearest] [--codepage NAME]\n"
     "\n"
     "Checks the packed font: the magic, the atlas length against the file, that\n"
     "the atlas PNG decodes and has alpha, that the glyph records are ended,\n"
@@ -32,6 +32,7 @@ const char kUsage[] =
     "  --text TEXT        the text; its bytes are character codes unless --utf8\n"
     "  --utf8             TEXT is UTF-8, converted to the code page\n"
     "  --size S           style size (default 1)\n"
+    "  --nearest          sample the atlas nearest, not bilinear (pixel fonts)\n"
     "  --rotation R       style rotation in degrees (default 0)\n"
     "  --arc A            style arc in degrees (default 0)\n"
     "  --transparency T   style transparency, 0..255 (default 255)\n"
@@ -67,6 +68,10 @@ int main(int argc, char** argv) {
         }
         if (arg == "--utf8") {
             style.utf8 = true;
+            continue;
+        }
+        if (arg == "--nearest") {
+            style.nearest = true;
             continue;
         }
         if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {

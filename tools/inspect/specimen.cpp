@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform.h"
+#include "startup.h"
 #include "png_codec.h"
 #include "sprite_font.h"
 
@@ -46,24 +47,12 @@ int Shift(int low, int high, int extent) {
 
 bool RenderSpecimen(std::span<const std::uint8_t> block, const std::string& text, const SpecimenStyle& style,
                     std::vector<std::uint8_t>* png, std::vector<std::string>* warnings, std::string* error) {
-    // The offscreen screen needs no display; it is the one the captures use.
-    PlatformStatus status;
-    auto platform = Platform::Start(VideoMode::Offscreen, &status);
-    std::unique_ptr<Screen> screen;
-    if (platform) screen = platform->OpenOffscreenScreen(&status);
-    if (!screen) {
-        *error = std::string("cannot open the offscreen screen: ") + PlatformErrorMessage(status.error);
-        if (!status.detail.empty()) *error += " (" + status.detail + ")";
-        return false;
-    }
-    // The same set-up as the demonstration: bilinear 3D sprites, PNG decoder on.
-    InitSpriteFonts();
-    screen->SetSprite3DQuality(1);
-    screen->EnablePngDecoder();
-    SetSpritePlatform(screen.get());
-    struct Unhook {
-        ~Unhook() { SetSpritePlatform(nullptr); }
-    } unhook;
+    // The demonstration's start-up on the offscreen screen, which needs no
+    // display and is the one the captures use, without its font.
+    auto demo = StartDemonstration(StartupOptions{VideoMode::Offscreen, false}, error);
+    if (!demo) return false;
+    Screen* screen = demo->screen.get();
+    if (style.nearest) screen->SetSprite3DQuality(0);
     // Sized: a broken font file must not be read past its end.
     const FontId font = LoadSpriteFont(AutoId, block.data(), block.size());
     const SpriteFont* loaded = GetSpriteFont(font);

@@ -13,6 +13,7 @@ struct SpecimenStyle {
     float size = 1.0f, rotation = 0.0f, arc = 0.0f, transparency = 255.0f;
     float alignX = 0.0f, alignY = 0.0f, maxLength = 0.0f;
     bool utf8 = false;               // the text is UTF-8, converted to codePage
+    bool nearest = false;            // sample the atlas nearest (quality 0), not bilinear
     std::int32_t codePage = 1252;
     std::uint32_t background = 0xFFFFFF;  // 0xRRGGBB
 };

@@ -1,0 +1,86 @@
+// quad_batch.h - the frame's drawing, in order, waiting for the backend:
+// 3D-sprite quads as six vertices each (two triangles, no indices) in one
+// array, in runs of consecutive quads that share a texture and a filter,
+// with the clears and 2D rectangles and points between them.
+//
+// Nothing reaches the driver until the frame is shown or read: the
+// backend then takes the whole list at once (one vertex upload a frame).
+// The arrays only grow, doubling, so a steady frame allocates nothing once
+// the largest frame has been seen.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class GpuTexture;
+
+// One corner of a quad: the layout of SDL_Vertex (position, colour bytes
+// r g b a, texture coordinate), so the SDL_Renderer backend can hand the
+// array over as it is and the GL backend can read it as its vertex format.
+struct QuadVertex {
+    float x, y;
+    std::uint8_t r, g, b, a;
+    float u, v;
+};
+static_assert(sizeof(QuadVertex) == 20);
+
+inline constexpr std::size_t kVerticesPerQuad = 6;
+
+struct PixelRect {
+    std::int32_t x, y, width, height;
+};
+struct PixelPoint {
+    std::int32_t x, y;
+};
+
+enum class BatchStep : std::int32_t {
+    Quads,   // a run: texture, linear, first, count
+    Clear,   // the whole back buffer takes colour
+    Fill,    // rect takes colour, replacing pixels
+    Points,  // points first .. first + count - 1 take colour
+};
+
+struct BatchCommand {
+    BatchStep step;
+    GpuTexture* texture;   // Quads
+    bool linear;           // Quads: bilinear sampling, else nearest
+    std::size_t first;     // Quads: first quad; Points: first point
+    std::size_t count;     // quads or points
+    std::uint32_t colour;  // 0xBBGGRR
+    PixelRect rect;        // Fill
+};
+
+class QuadBatch {
+public:
+    // Room for one more quad at the end of a run of texture and filter.
+    // Null when memory runs out (the quad is then dropped). The caller
+    // writes all six vertices. *newRun tells whether the quad began a run
+    // (a draw call).
+    QuadVertex* Add(GpuTexture* texture, bool linear, bool* newRun) noexcept;
+    void AddClear(std::uint32_t colour) noexcept;
+    void AddFill(const PixelRect& rect, std::uint32_t colour) noexcept;
+    void AddPoints(const std::vector<PixelPoint>& points, std::uint32_t colour) noexcept;
+
+    bool Empty() const noexcept { return commands_.empty(); }
+    std::size_t Quads() const noexcept { return quads_; }
+    const QuadVertex* Vertices() const noexcept { return vertices_.data(); }
+    const std::vector<BatchCommand>& Commands() const noexcept { return commands_; }
+    const PixelPoint* Points() const noexcept { return points_.data(); }
+    // Forgets everything (the backend has drawn it); keeps the memory.
+    void Reset() noexcept {
+        quads_ = 0;
+        commands_.clear();
+        points_.clear();
+    }
+
+private:
+    bool Grow() noexcept;
+    bool Push(const BatchCommand& command) noexcept;
+
+    std::vector<QuadVertex> vertices_;
+    std::vector<BatchCommand> commands_;
+    std::vector<PixelPoint> points_;
+    std::size_t quads_ = 0;
+    std::size_t capacity_ = 0;  // quads the vertex array holds
+};
