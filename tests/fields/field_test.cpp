@@ -2,6 +2,7 @@
 // consistent on a real face), the round trip through maker and loader, the
 // command line, sharp edges at size 4 through the field program, corrupt
 // field metadata drawn plain, and SDL's renderer drawing fields as alpha.
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -15,13 +16,13 @@
 #include "atlas_packer.h"
 #include "distance_field.h"
 #include "edge_ramp.h"
-#include "field_canvas.h"
 #include "file_io.h"
 #include "font_block.h"
 #include "offscreen_screen.h"
 #include "png_codec.h"
 #include "png_io.h"
 #include "recording_platform.h"
+#include "sdl_renderer_screen.h"
 #include "truetype.h"
 
 namespace {
@@ -29,20 +30,22 @@ namespace {
 namespace fs = std::filesystem;
 using namespace font_maker;
 
-// One platform per process: the SDL screen and the GL canvas share it.
+// One platform per process: the offscreen screen (our GL renderer) and,
+// for the fallback, SDL's renderer on a window of its own.
 struct Screens : ::testing::Environment {
     static inline std::unique_ptr<Platform> platform;
     static inline std::unique_ptr<Screen> screen;
-    static inline std::unique_ptr<FieldCanvas> canvas;
     static inline std::string why;
     void SetUp() override {
         why = OpenOffscreen(platform, screen);
-        if (why.empty()) canvas = FieldCanvas::Open(400, 300, &why);
+        if (screen) {
+            screen->EnablePngDecoder();
+            screen->SetSprite3DQuality(1);
+        }
         InitSpriteFonts();
     }
     void TearDown() override {
         SetSpritePlatform(nullptr);
-        canvas.reset();
         screen.reset();
         platform.reset();
     }
@@ -76,8 +79,8 @@ std::vector<std::uint8_t> MakeFont(FieldKind kind, std::int32_t range, std::int3
 
 #define SKIP_WITHOUT_FACE() \
     if (kDejaVu.empty()) GTEST_SKIP() << "DejaVuSans.ttf (fonts-dejavu-core) is not installed"
-#define SKIP_WITHOUT_CANVAS() \
-    if (!Screens::canvas) GTEST_SKIP() << "no offscreen OpenGL 3.3: " << Screens::why
+#define SKIP_WITHOUT_SCREEN() \
+    if (!Screens::screen) GTEST_SKIP() << "no offscreen screen: " << Screens::why
 
 // ---------------------------------------------------------------------------
 // The field of a 10 x 10 square, texel by texel.
@@ -238,36 +241,49 @@ TEST(FieldMaker, CommandLine) {
 
 constexpr std::uint32_t kGround = 0xFFFFFF;
 
-// The 10-90 % ramp of the left edge of H's left stem drawn at size 4,
-// turned by 5 degrees so that the rows cross the edge at every phase.
-double RampAtSize4(const std::vector<std::uint8_t>& block, bool fields) {
-    FieldCanvas& canvas = *Screens::canvas;
-    SetSpritePlatform(&canvas);
+// Draws text with the font on the offscreen screen and reads the frame.
+std::vector<std::uint32_t> Draw(Screen& screen, FontId id, std::int32_t x, std::int32_t y, const char* text,
+                                float transparency, float size) {
+    SetSpritePlatform(&screen);
+    screen.Clear(kGround);
+    screen.BeginSprite3D();
+    DrawSpriteFontText(id, x, y, text, transparency, size);
+    screen.EndSprite3D();
+    return screen.ReadPixels();
+}
+
+FontId Load(const std::vector<std::uint8_t>& block, std::uint32_t colour) {
     const FontId id = LoadSpriteFont(AutoId, block.data(), block.size());
-    SetSpriteFontColor(id, 0x000000);
+    SetSpriteFontColor(id, colour);
+    return id;
+}
+
+// The 10-90 % ramp of the left edge of H's left stem drawn at size 4 (the
+// bitmap font sampled bilinearly), turned by 5 degrees so that the rows
+// cross the edge at every phase.
+double RampAtSize4(const std::vector<std::uint8_t>& block) {
+    Screen& screen = *Screens::screen;
+    SetSpritePlatform(&screen);
+    const FontId id = Load(block, 0x000000);
     SetSpriteFontStyle(id, StyleRotation, 5.0f);
-    canvas.SetFieldsEnabled(fields);
-    canvas.Clear(kGround);
-    DrawSpriteFontText(id, 60, 20, "H", -1.0f, 4.0f);
-    const auto pixels = canvas.ReadPixels();
-    canvas.SetFieldsEnabled(true);
+    const auto pixels = Draw(screen, id, 60, 20, "H", -1.0f, 4.0f);
     if (const char* dir = std::getenv("FIELD_TEST_PICTURES")) {
         std::vector<std::uint8_t> png;
         std::string error;
         static int n = 0;
-        if (EncodePng(pixels.data(), canvas.Width(), canvas.Height(), false, png))
+        if (EncodePng(pixels.data(), kScreenWidth, kScreenHeight, false, png))
             sftools::WriteFileAtomically(std::string(dir) + "/ramp" + std::to_string(n++) + ".png", png, &error);
     }
     // Rows of the stems' lower half, between the crossbar and the foot.
-    return test_support::EdgeRampWidth(pixels, canvas.Width(), 20, 200, 102, 132, 255.0, 0.0, 8.0);
+    return test_support::EdgeRampWidth(pixels, kScreenWidth, 20, 200, 102, 132, 255.0, 0.0, 8.0);
 }
 
 TEST(FieldDrawing, EdgesAreAboutOnePixelWideAtSize4) {
     SKIP_WITHOUT_FACE();
-    SKIP_WITHOUT_CANVAS();
-    const double bitmap = RampAtSize4(MakeFont(FieldKind::None, 0), true);
-    const double sdf = RampAtSize4(MakeFont(FieldKind::Sdf, 4), true);
-    const double msdf = RampAtSize4(MakeFont(FieldKind::Msdf, 4), true);
+    SKIP_WITHOUT_SCREEN();
+    const double bitmap = RampAtSize4(MakeFont(FieldKind::None, 0));
+    const double sdf = RampAtSize4(MakeFont(FieldKind::Sdf, 4));
+    const double msdf = RampAtSize4(MakeFont(FieldKind::Msdf, 4));
     RecordProperty("ramp_bitmap", std::to_string(bitmap));
     RecordProperty("ramp_sdf", std::to_string(sdf));
     RecordProperty("ramp_msdf", std::to_string(msdf));
@@ -278,33 +294,28 @@ TEST(FieldDrawing, EdgesAreAboutOnePixelWideAtSize4) {
 }
 
 // A metrics chunk naming an unknown kind, or a range of 0, leaves the font
-// plain: drawn exactly as the field font is drawn without the field program.
+// plain: drawn exactly as the same atlas marked as no field.
 TEST(FieldDrawing, CorruptFieldMetadataDrawsPlain) {
     SKIP_WITHOUT_FACE();
-    SKIP_WITHOUT_CANVAS();
+    SKIP_WITHOUT_SCREEN();
     const auto block = MakeFont(FieldKind::Sdf, 4);
     const auto tag = std::search(block.begin(), block.end(), std::begin("METR"), std::end("METR") - 1);
     ASSERT_NE(tag, block.end());
-    const std::size_t payload = static_cast<std::size_t>(tag - block.begin()) + 8;
-    FieldCanvas& canvas = *Screens::canvas;
-    SetSpritePlatform(&canvas);
-    const auto draw = [&](const std::vector<std::uint8_t>& b, bool fields) {
-        const FontId id = LoadSpriteFont(AutoId, b.data(), b.size());
-        SetSpriteFontColor(id, 0x203040);
-        canvas.SetFieldsEnabled(fields);
-        canvas.Clear(kGround);
-        DrawSpriteFontText(id, 10, 10, "gHAl", 200.0f, 2.5f);
-        auto pixels = canvas.ReadPixels();
-        canvas.SetFieldsEnabled(true);
-        return pixels;
+    const std::size_t kindAt = static_cast<std::size_t>(tag - block.begin()) + 8 + 8;
+    Screen& screen = *Screens::screen;
+    SetSpritePlatform(&screen);
+    const auto draw = [&](const std::vector<std::uint8_t>& b) {
+        return Draw(screen, Load(b, 0x203040), 10, 10, "gHAl", 200.0f, 2.5f);
     };
-    const auto plain = draw(block, false);
-    EXPECT_NE(draw(block, true), plain);  // the field program does change the picture
-    for (const auto& [offset, value] : {std::pair{8, 3}, {8, 255}, {10, 0}}) {
+    auto plainBlock = block;
+    plainBlock[kindAt] = 0;
+    const auto plain = draw(plainBlock);
+    EXPECT_NE(draw(block), plain);  // the field program does change the picture
+    for (const auto& [offset, value] : {std::pair{0, 3}, {0, 255}, {2, 0}}) {
         auto bad = block;
-        bad[payload + static_cast<std::size_t>(offset)] = static_cast<std::uint8_t>(value);
-        if (offset == 10) bad[payload + 11] = 0;
-        EXPECT_EQ(draw(bad, true), plain) << "byte " << offset << " = " << value;
+        bad[kindAt + static_cast<std::size_t>(offset)] = static_cast<std::uint8_t>(value);
+        if (offset == 2) bad[kindAt + 3] = 0;  // both bytes of the range
+        EXPECT_EQ(draw(bad), plain) << "byte " << offset << " = " << value;
     }
 }
 
@@ -312,27 +323,35 @@ TEST(FieldDrawing, CorruptFieldMetadataDrawsPlain) {
 // says so once per process, however many field fonts load.
 TEST(FieldDrawing, SdlRendererDrawsFieldsAsAlphaAndSaysSoOnce) {
     SKIP_WITHOUT_FACE();
-    if (!Screens::screen) GTEST_SKIP() << "no offscreen screen: " << Screens::why;
+    SKIP_WITHOUT_SCREEN();
+    SDL_Window* window = SDL_CreateWindow("fields", 0, 0, 800, 600, SDL_WINDOW_HIDDEN);
+    ASSERT_NE(window, nullptr) << SDL_GetError();
+    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
+    ASSERT_NE(renderer, nullptr) << SDL_GetError();
+    SDL_Texture* target = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, 800, 600);
+    ASSERT_EQ(SDL_SetRenderTarget(renderer, target), 0);
+    auto sdl = OpenScreenOnRenderer(renderer);
+    ASSERT_NE(sdl, nullptr);
+    sdl->EnablePngDecoder();
+    sdl->SetSprite3DQuality(1);
     const auto block = MakeFont(FieldKind::Msdf, 4);
-    Screen& screen = *Screens::screen;
-    SetSpritePlatform(&screen);
-    screen.EnablePngDecoder();
+    SetSpritePlatform(sdl.get());
     ::testing::internal::CaptureStderr();
-    const FontId a = LoadSpriteFont(AutoId, block.data(), block.size());
-    const FontId b = LoadSpriteFont(AutoId, block.data(), block.size());
+    const FontId a = Load(block, 0x000000);
+    const FontId b = Load(block, 0x000000);
     const std::string said = ::testing::internal::GetCapturedStderr();
     ASSERT_NE(GetSpriteFont(a)->sprite3D, 0);
     ASSERT_NE(GetSpriteFont(b)->sprite3D, 0);
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     EXPECT_NE(said.find("plain alpha"), std::string::npos) << said;
-    SetSpriteFontColor(a, 0x000000);
-    screen.Clear(kGround);
-    screen.BeginSprite3D();
-    DrawSpriteFontText(a, 20, 20, "H", -1.0f, 2.0f);
-    screen.EndSprite3D();
-    const auto pixels = screen.ReadPixels();
+    const auto pixels = Draw(*sdl, a, 20, 20, "H", -1.0f, 2.0f);
     const auto ink = std::count_if(pixels.begin(), pixels.end(), [](std::uint32_t p) { return (p & 0xFF) < 128; });
     EXPECT_GT(ink, 100);  // legible: the median went into alpha
+    SetSpritePlatform(nullptr);
+    sdl.reset();
+    SDL_DestroyTexture(target);
+    SDL_DestroyRenderer(renderer);
+    SDL_DestroyWindow(window);
 }
 
 }  // namespace

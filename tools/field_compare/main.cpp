@@ -1,13 +1,13 @@
 // spritefont_field_compare: the same text drawn with a bitmap font, a
 // single-channel and a multi-channel distance-field font, at several sizes
-// and turned, side by side in one picture (the field fonts through the
-// distance-field program on an offscreen GL canvas).
+// and turned, side by side in one picture: two frames of the offscreen
+// screen (our GL renderer, which draws fields with its field program), one
+// above the other.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "command_line.h"
-#include "field_canvas.h"
 #include "file_io.h"
 #include "platform.h"
 #include "png_codec.h"
@@ -24,7 +24,8 @@ const char kUsage[] =
     "\n"
     "Exit status: 0 done, 1 the work failed, 2 wrong command line.\n";
 
-constexpr std::int32_t kColumn = 420, kWidth = 3 * kColumn, kHeight = 940;
+constexpr std::int32_t kColumn = kScreenWidth / 3;
+constexpr std::int32_t kSecondRows = 350;
 
 FontId Load(const std::string& path, std::vector<std::vector<std::uint8_t>>& keep, std::string* error) {
     keep.emplace_back();
@@ -51,12 +52,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::string why;
-    auto canvas = FieldCanvas::Open(kWidth, kHeight, &why);
-    if (!canvas) {
-        std::fprintf(stderr, "spritefont_field_compare: %s\n", why.c_str());
+    auto screen = platform->OpenOffscreenScreen(&status);
+    if (!screen) {
+        std::fprintf(stderr, "spritefont_field_compare: %s\n", PlatformErrorMessage(status.error));
         return 1;
     }
-    SetSpritePlatform(canvas.get());
+    screen->EnablePngDecoder();
+    screen->SetSprite3DQuality(1);  // the bitmap font scaled bilinearly, as fonts are drawn turned and scaled
+    SetSpritePlatform(screen.get());
     InitSpriteFonts();
     std::vector<std::vector<std::uint8_t>> keep;
     FontId fonts[3];
@@ -69,23 +72,39 @@ int main(int argc, char** argv) {
         }
         SetSpriteFontColor(fonts[i], 0x302418);
     }
-    canvas->Clear(0xF4F0EC);
     static const char* const kLabels[3] = {"bitmap", "SDF", "MSDF"};
-    for (int i = 0; i < 3; ++i) {
-        const FontId f = fonts[i];
-        const std::int32_t x = i * kColumn + 14;
-        DrawSpriteFontText(fonts[0], x, 6, kLabels[i], -1.0f, 0.75f);
-        DrawSpriteFontText(f, x, 42, "size 0.25: sharp text at every size and turn", -1.0f, 0.25f);
-        DrawSpriteFontText(f, x, 60, "size 1: Sharp text", -1.0f, 1.0f);
-        DrawSpriteFontText(f, x, 100, "Ag4", -1.0f, 4.0f);
-        DrawSpriteFontText(f, x - 20, 240, "g", -1.0f, 12.0f);
-        SetSpriteFontStyle(f, StyleRotation, 30.0f);
-        DrawSpriteFontText(f, x + 10, 690, "Turned 30\xB0", -1.0f, 2.0f);
-        SetSpriteFontStyle(f, StyleRotation, 0.0f);
+    std::vector<std::uint32_t> picture;
+    for (int frame = 0; frame < 2; ++frame) {
+        screen->Clear(0xF4F0EC);
+        screen->BeginSprite3D();
+        for (int i = 0; i < 3; ++i) {
+            const FontId f = fonts[i];
+            const std::int32_t x = i * kColumn + 10;
+            if (frame == 0) {
+                DrawSpriteFontText(fonts[0], x, 6, kLabels[i], -1.0f, 0.75f);
+                DrawSpriteFontText(f, x, 44, "size 0.25: sharp text at any size", -1.0f, 0.25f);
+                DrawSpriteFontText(f, x, 62, "size 1: Sharp", -1.0f, 1.0f);
+                DrawSpriteFontText(f, x - 4, 110, "Ag", -1.0f, 4.0f);
+                SetSpriteFontStyle(f, StyleRotation, 30.0f);
+                DrawSpriteFontText(f, x + 6, 320, "Turned 30\xB0", -1.0f, 1.5f);
+                SetSpriteFontStyle(f, StyleRotation, 0.0f);
+            } else {
+                DrawSpriteFontText(fonts[0], x, 4, "size 12", -1.0f, 0.5f);
+                DrawSpriteFontText(f, x - 24, -110, "g", -1.0f, 12.0f);
+            }
+        }
+        screen->EndSprite3D();
+        const std::vector<std::uint32_t> pixels = screen->ReadPixels();
+        if (pixels.empty()) {
+            std::fprintf(stderr, "spritefont_field_compare: the frame could not be read\n");
+            return 1;
+        }
+        // The second frame holds one line of glyphs: its lower part stays out.
+        const std::size_t rows = frame == 0 ? kScreenHeight : kSecondRows;
+        picture.insert(picture.end(), pixels.begin(), pixels.begin() + static_cast<std::ptrdiff_t>(rows * kScreenWidth));
     }
-    const std::vector<std::uint32_t> pixels = canvas->ReadPixels();
     std::vector<std::uint8_t> png;
-    if (pixels.empty() || !EncodePng(pixels.data(), kWidth, kHeight, false, png) ||
+    if (!EncodePng(picture.data(), kScreenWidth, kScreenHeight + kSecondRows, false, png) ||
         !sftools::WriteFileAtomically(args[3], png, &why)) {
         std::fprintf(stderr, "spritefont_field_compare: the picture could not be written %s\n", why.c_str());
         return 1;
