@@ -270,6 +270,49 @@ void CorrectClashes(std::vector<double>* channels, std::int32_t width, std::int3
         }
 }
 
+// Between two neighbours the renderer interpolates the channels and takes
+// the median. Where that lands on the other side of the edge from the true
+// distance, well away from the edge (so not at a corner the channels keep
+// sharp on purpose), both texels take their median in all channels: the
+// renderer then interpolates plain distances there, whose sign is right.
+void CorrectBetween(std::vector<double>* channels, const std::vector<double>& trueField, std::int32_t width,
+                    std::int32_t height, double range) {
+    const auto index = [&](std::int32_t x, std::int32_t y) {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+    };
+    // The renderer sees the values as stored: cut at half the range.
+    const double reach = range * 0.5;
+    const auto stored = [reach](double v) { return std::clamp(v, -reach, reach); };
+    std::vector<bool> flagged(trueField.size(), false);
+    const auto check = [&](std::size_t a, std::size_t b) {
+        const double* ca = &(*channels)[a * 3];
+        const double* cb = &(*channels)[b * 3];
+        for (const double t : {0.25, 0.5, 0.75}) {
+            const double s = stored(trueField[a]) + (stored(trueField[b]) - stored(trueField[a])) * t;
+            if (std::fabs(s) < 0.75) continue;
+            double m3[3];
+            for (int k = 0; k < 3; ++k) m3[k] = stored(ca[k]) + (stored(cb[k]) - stored(ca[k])) * t;
+            // At least half a texel on the true side: less shows as a faint spot.
+            if ((s > 0.0 ? 1.0 : -1.0) * Median(m3[0], m3[1], m3[2]) < 0.5) {
+                flagged[a] = flagged[b] = true;
+                return;
+            }
+        }
+    };
+    for (std::int32_t y = 0; y < height; ++y)
+        for (std::int32_t x = 0; x < width; ++x) {
+            if (x + 1 < width) check(index(x, y), index(x + 1, y));
+            if (y + 1 < height) check(index(x, y), index(x, y + 1));
+            if (x + 1 < width && y + 1 < height) check(index(x, y), index(x + 1, y + 1));
+            if (x > 0 && y + 1 < height) check(index(x, y), index(x - 1, y + 1));
+        }
+    for (std::size_t i = 0; i < flagged.size(); ++i)
+        if (flagged[i]) {
+            double* c = &(*channels)[i * 3];
+            c[0] = c[1] = c[2] = Median(c[0], c[1], c[2]);
+        }
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> RenderField(const FieldOutline& outline, const FieldOptions& options, double left,
@@ -313,6 +356,7 @@ std::vector<std::uint8_t> RenderField(const FieldOutline& outline, const FieldOp
     const double range = std::max(1, options.range);
     const std::size_t texels = static_cast<std::size_t>(std::max(0, width)) * static_cast<std::size_t>(std::max(0, height));
     std::vector<double> channels(options.kind == FieldKind::Msdf ? texels * 3 : 0);
+    std::vector<double> trueField(options.kind == FieldKind::Msdf ? texels : 0);
     for (std::int32_t y = 0; y < height; ++y)
         for (std::int32_t x = 0; x < width; ++x) {
             const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
@@ -335,6 +379,7 @@ std::vector<std::uint8_t> RenderField(const FieldOutline& outline, const FieldOp
                 px[0] = px[1] = px[2] = 255;
                 continue;
             }
+            trueField[at] = sdf;
             double* ch = &channels[at * 3];
             for (int k = 0; k < 3; ++k)
                 ch[k] = std::isfinite(channel[k].distance) ? channel[k].pseudo * inside : sdf;
@@ -345,8 +390,15 @@ std::vector<std::uint8_t> RenderField(const FieldOutline& outline, const FieldOp
         }
     if (options.kind == FieldKind::Msdf) {
         CorrectClashes(&channels, width, height, range);
-        for (std::size_t at = 0; at < texels; ++at)
-            for (int k = 0; k < 3; ++k) rgba[at * 4 + static_cast<std::size_t>(k)] = FieldByte(channels[at * 3 + static_cast<std::size_t>(k)], range);
+        CorrectBetween(&channels, trueField, width, height, range);
+        for (std::size_t at = 0; at < texels; ++at) {
+            for (int k = 0; k < 3; ++k)
+                rgba[at * 4 + static_cast<std::size_t>(k)] = FieldByte(channels[at * 3 + static_cast<std::size_t>(k)], range);
+            // Never quite transparent: the atlas writer gives fully
+            // transparent texels their neighbours' colours (for plain
+            // fonts' filtering), which would overwrite the channels.
+            rgba[at * 4 + 3] = std::max<std::uint8_t>(rgba[at * 4 + 3], 1);
+        }
     }
     return rgba;
 }
