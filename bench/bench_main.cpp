@@ -67,6 +67,7 @@ public:
                 std::printf(" %s: %.1f ns/glyph (%.2f x floor)", glyphs, Glyph("straight", "sdl_share", glyphs),
                         Glyph("straight", "sdl_share", glyphs) / Glyph("straight", "vertex_floor", glyphs));
         std::printf("\n");
+        PrintBlockRatios();
         const double load = Ns("load/load_sprite_font"), bare = Ns("load/bare_libpng_decode");
         if (load > 0.0 && bare > 0.0)
             std::printf("load: LoadSpriteFont %.2f ms, bare libpng %.2f ms, platform decode %.2f ms: "
@@ -87,6 +88,32 @@ public:
     }
 
 private:
+    // Blocks against the same glyphs drawn as single lines, per glyph.
+    void PrintBlockRatios() const {
+        bool header = false;
+        for (const char* glyphs : {"160", "10000", "100000"}) {
+            const double straight = PerGlyph("block/single_straight/" + std::string(glyphs));
+            const double turned = PerGlyph("block/single_turned/" + std::string(glyphs));
+            const std::pair<const char*, double> blocks[] = {
+                {"plain", straight}, {"wrapped", straight}, {"centered", straight}, {"turned", turned}};
+            for (const auto& [name, single] : blocks) {
+                const double block = PerGlyph("block/" + std::string(name) + "/" + glyphs);
+                if (block <= 0.0 || single <= 0.0) continue;
+                if (!header) {
+                    std::printf("Blocks against single lines of the same glyphs (target in brackets):\n");
+                    std::printf("%-9s %7s %10s %10s %16s\n", "block", "glyphs", "block", "lines", "block/lines");
+                    header = true;
+                }
+                const double ratio = block / single;
+                std::printf("%-9s %7s %8.1fns %8.1fns %9.2f [<=1.3] %s\n", name, glyphs, block, single, ratio,
+                            ratio <= 1.3 ? "ok" : "MISS");
+            }
+        }
+    }
+    double PerGlyph(const std::string& name) const {
+        const auto it = medians_.find(name);
+        return it == medians_.end() ? 0.0 : it->second.perGlyphNs;
+    }
     double Ns(const std::string& name) const {
         const auto it = medians_.find(name);
         return it == medians_.end() ? 0.0 : it->second.ns;

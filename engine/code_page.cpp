@@ -4,6 +4,7 @@
 #include <new>
 #include <utility>
 
+#include "font_extras.h"
 #include "sprite_font.h"
 
 namespace {
@@ -138,4 +139,28 @@ std::int32_t DrawSpriteFontTextUtf8(FontId id, std::int32_t x, std::int32_t y, c
                                     float size, std::int32_t codePage) noexcept {
     if (utf8 == nullptr) return 0;
     return DrawSpriteFontText(id, x, y, Converted(utf8, codePage).Text(), transparency, size);
+}
+
+// Blocks read their text in the font's own code page unless told otherwise.
+namespace {
+std::int32_t BlockCodePage(const SpriteFont& font, std::int32_t codePage) noexcept {
+    return codePage == CodePageFontDefault ? sprite_font_detail::CodePageOf(sprite_font_detail::ExtrasOf(font))
+                                           : codePage;
+}
+}  // namespace
+
+TextBlockExtent SpriteFontMeasureBlockUtf8(FontId id, const char* utf8, float size, const TextBlock& block,
+                                           std::int32_t codePage) noexcept {
+    const SpriteFont* font = GetSpriteFont(id);
+    if (font == nullptr || utf8 == nullptr) return {0, 0, 0};
+    return SpriteFontMeasureBlock(id, Converted(utf8, BlockCodePage(*font, codePage)).Text(), size, block);
+}
+
+std::int32_t DrawSpriteFontBlockUtf8(FontId id, std::int32_t x, std::int32_t y, const char* utf8,
+                                     float transparency, float size, const TextBlock& block,
+                                     std::int32_t codePage) noexcept {
+    const SpriteFont* font = GetSpriteFont(id);
+    if (font == nullptr || utf8 == nullptr) return 0;
+    return DrawSpriteFontBlock(id, x, y, Converted(utf8, BlockCodePage(*font, codePage)).Text(), transparency,
+                               size, block);
 }

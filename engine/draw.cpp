@@ -4,46 +4,35 @@
 
 #include "measure.h"
 #include "numbers.h"
+#include "walk.h"
 
 namespace {
 
 using namespace sprite_font_detail;
-
-struct Pen {
-    SpritePlatform& platform;
-    SpriteHandle sprite;
-    std::int32_t x, y;       // start point after anchoring
-    std::int32_t alpha;      // the display's transparency
-    float size;
-};
 
 void StraightLayout(const SpriteFont& font, const unsigned char* text, const Pen& pen) noexcept {
     pen.platform.RotateSprite3D(pen.sprite, 0.0f, 0);  // once per call, even for no glyph
     const float maxLength = font.StyleMaxLength;
     const bool limited = !IsPlusZero(maxLength);
     const float size = pen.size;
-    float penX = 0.0f;
-    for (; *text != 0; ++text) {
-        const GlyphSlot& glyph = font.glyphs[*text];
-        if (glyph.present == 0) continue;
+    WalkState state;
+    Walk(font, Spacing{size}, text, nullptr, state, [&](const GlyphSlot& glyph, const unsigned char*, float penX) {
         const float offsetX = ToFloat(glyph.offsetX) * size;
-        const std::int32_t height = RoundToInt32(ToFloat(glyph.srcHeight) * size);
-        if (limited && maxLength < (penX + ToFloat(glyph.srcWidth) * size) + offsetX) {
-            if (maxLength < penX) return;  // the pen is past the limit: the text ends
-            const std::int32_t cutWidth = RoundToInt32((maxLength - penX) - offsetX);
-            // The visible part keeps the glyph's scale, so it never shows texels
-            // from beyond the glyph's own atlas rectangle.
-            const std::int32_t texels = size == 1.0f ? cutWidth : RoundToInt32(ToFloat(cutWidth) / size);
-            SetSprite3DSourceRect(pen.sprite, glyph.srcX, glyph.srcY, texels, glyph.srcHeight);
-            pen.platform.ZoomSprite3D(pen.sprite, cutWidth, height);
-        } else {
-            SetSprite3DSourceRect(pen.sprite, glyph.srcX, glyph.srcY, glyph.srcWidth, glyph.srcHeight);
-            pen.platform.ZoomSprite3D(pen.sprite, RoundToInt32(ToFloat(glyph.srcWidth) * size), height);
+        if (!limited || !(maxLength < (penX + ToFloat(glyph.srcWidth) * size) + offsetX)) {
+            ShowStraightGlyph(pen, glyph, penX);
+            return true;
         }
+        if (maxLength < penX) return false;  // the pen is past the limit: the text ends
+        const std::int32_t cutWidth = RoundToInt32((maxLength - penX) - offsetX);
+        // The visible part keeps the glyph's scale, so it never shows texels
+        // from beyond the glyph's own atlas rectangle.
+        const std::int32_t texels = size == 1.0f ? cutWidth : RoundToInt32(ToFloat(cutWidth) / size);
+        SetSprite3DSourceRect(pen.sprite, glyph.srcX, glyph.srcY, texels, glyph.srcHeight);
+        pen.platform.ZoomSprite3D(pen.sprite, cutWidth, RoundToInt32(ToFloat(glyph.srcHeight) * size));
         pen.platform.DisplaySprite3D(pen.sprite, RoundToInt32((ToFloat(pen.x) + penX) + offsetX),
                                      RoundToInt32(ToFloat(glyph.offsetY) * size + ToFloat(pen.y)), pen.alpha);
-        penX = penX + ToFloat(glyph.advance) * size;
-    }
+        return true;
+    });
 }
 
 void RotatedLayout(const SpriteFont& font, const unsigned char* text, const Pen& pen, float angle,
@@ -64,12 +53,9 @@ void RotatedLayout(const SpriteFont& font, const unsigned char* text, const Pen&
         pen.platform.RotateSprite3D(pen.sprite, RadToDeg(angle), 0);
 
         // The offset turns with the baseline in whole pixels, then scales.
-        const float offsetX = ToFloat(glyph.offsetX);
-        const float offsetY = ToFloat(glyph.offsetY);
-        const float ox = ToFloat(RoundToInt32(c * offsetX - s * offsetY));
-        const float oy = ToFloat(RoundToInt32(s * offsetX + c * offsetY));
-        pen.platform.DisplaySprite3D(pen.sprite, RoundToInt32((ToFloat(pen.x) + penX) + ox * size),
-                                     RoundToInt32((ToFloat(pen.y) + penY) + oy * size), pen.alpha);
+        const TurnedOffset offset = TurnOffset(glyph, c, s);
+        pen.platform.DisplaySprite3D(pen.sprite, RoundToInt32((ToFloat(pen.x) + penX) + offset.x * size),
+                                     RoundToInt32((ToFloat(pen.y) + penY) + offset.y * size), pen.alpha);
 
         // The drawn arc turns by arcRad per lineHeight travelled (measurement
         // turns per degree of arc and advance instead); a glyph without a

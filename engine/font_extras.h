@@ -53,4 +53,14 @@ inline std::int32_t LineHeightOf(const FontExtras& extras) noexcept {
     return extras.largestLineHeight;
 }
 
+// The code page the font's codes are in: its metrics chunk's when the engine
+// knows that code page, else Windows-1252 (the demonstration's).
+inline std::int32_t CodePageOf(const FontExtras& extras) noexcept {
+    if (extras.hasMetrics) {
+        const auto codePage = static_cast<std::int32_t>(extras.metrics.codePage);
+        if (codePage > 0 && CodePageToUnicode(codePage, 'A') == 'A') return codePage;
+    }
+    return CodePageWindows1252;
+}
+
 }  // namespace sprite_font_detail

@@ -314,6 +314,86 @@ std::int32_t DrawSpriteFontTextUtf8(FontId id, std::int32_t x, std::int32_t y, c
 
 // ---------------------------------------------------------------------------
 // Blocks of text: several lines, wrapped, aligned, kerned.
+//
+// A block is laid out line by line as it is drawn; nothing is allocated
+// (the Utf8 forms convert as the single-line ones do), and each byte of the
+// text is walked a small fixed number of times, so a block of a million
+// characters costs a million glyphs' worth and no more.
+//
+// Layout
+//   - Lines. A line feed (10) ends a line; a CR before it belongs to it.
+//     Every line feed starts a new line, so "" is one empty line and
+//     "a\n" two. Slot 10's glyph, if any, is never drawn in a block.
+//   - Where the lines stand. (x, y) means for the first line what it means
+//     for DrawSpriteFontText; line i stands at y + round-to-even of
+//     i x lineAdvance, where lineAdvance = the font's line height (its
+//     metrics chunk's, else its tallest glyph record's) x lineSpacing x size.
+//     Each line is a straight line of its own started at a whole pixel: a
+//     one-line block, left aligned, kerning off, makes exactly the platform
+//     calls DrawSpriteFontText makes for the same text (StyleMaxLength and
+//     StyleArc aside, which blocks ignore).
+//   - Widths. A line's width is the pen after its last glyph that is not a
+//     space (byte 32): advances x size plus kerning, as SpriteFontTextWidth
+//     adds them for straight text. Spaces at the end of a paragraph are drawn
+//     but hang: they are never measured, never wrap and never count in
+//     alignment.
+//   - Wrapping (wrapWidth > 0). A glyph whose pen would end past wrapWidth
+//     starts a new line: the break goes at the last space of the line (the
+//     spaces there are neither drawn nor measured), or after the last
+//     hyphen ('-', which stays on the line), whichever comes later (spaces
+//     before the line's first glyph are no place to break); a word with
+//     neither breaks between two glyphs. Every line keeps at least one
+//     glyph, however narrow the width. Spaces at the start of a wrapped line
+//     are dropped; those at the start of a paragraph are kept.
+//   - Alignment, within wrapWidth, or within the widest line when there is
+//     no wrapping: left, centre (shift of round-to-even of half the spare
+//     room) or right, always by whole pixels. A line wider than its room
+//     starts at the left. Justify widens each space glyph between the first
+//     and last glyphs of a wrapped line by an equal share of the spare room;
+//     the last line of each paragraph (every line, without wrapping), a
+//     line without spaces and the ellipsis line stay left aligned.
+//   - Kerning (block.kerning): the amount of each pair of consecutive glyphs
+//     of a line, x size, is added between them (SpriteFontKerning).
+//   - maxLines > 0: lines after the last allowed one are left out, and when
+//     anything but spaces and line breaks was left out, the last line ends
+//     with an ellipsis: the font's own ellipsis character (0x85 for a
+//     Windows-1252 font; the code page is the metrics chunk's) when the font
+//     has its glyph, else "...". The line is cut after its last glyph that
+//     still leaves the ellipsis within wrapWidth (after its last glyph that
+//     is not a space without a width); when none does, the ellipsis stands
+//     alone.
+//   - Styles: StyleAlignX / StyleAlignY move the block by that factor of
+//     its measured extent's width / height (as single lines move by their
+//     measured width). A StyleRotation that is not +0.0 turns the whole
+//     block about (x, y): each glyph is drawn turned, at its place in the
+//     unturned block (anchoring included) turned about (x, y), its offset
+//     turned as in a rotated single line. The rotation is set once per
+//     call, so a turned block costs 3 platform calls per glyph like a
+//     straight one. StyleArc and StyleMaxLength do not apply to blocks.
+//
+// The extent (SpriteFontMeasureBlock; what anchoring measures)
+//   width:  the box the lines are laid out in: the widest line; when
+//           wrapping and not left aligned, at least wrapWidth (aligned lines
+//           spread over it). Never negative.
+//   height: from the first line's y to the bottom of the last line:
+//           (lines - 1) x lineAdvance + line height x size.
+//   lines:  the number of lines drawn (at most maxLines when that is > 0).
+//   All rounded half to even, saturated like every integer of the engine.
+//
+// Bad input, each drawing nothing or measuring {0, 0, 0} where it says so
+//   - a null text or an id naming no font: nothing, {0, 0, 0}; no platform or
+//     no 3D sprite: drawing draws nothing, measuring still measures;
+//   - transparency and size -1.0 or NaN: the font's own, as for single lines;
+//     other sizes as they come (0: every glyph on one spot; negative: pens
+//     run backwards and nothing wraps; infinite: one glyph per line);
+//   - wrapWidth 0 or negative: no wrapping; narrower than any glyph: one
+//     glyph per line;
+//   - lineSpacing NaN or infinite: 1.0; negative: taken as given, each line
+//     stands above the one before (the height may then be negative);
+//   - maxLines 0 or negative: no limit;
+//   - an align outside TextAlign: left;
+//   - a text of only line feeds: that many lines plus one, each empty; only
+//     the call's one rotation reaches the platform.
 
 enum TextAlign : std::int32_t { TextAlignLeft, TextAlignCenter, TextAlignRight, TextAlignJustify };
 
@@ -329,9 +409,14 @@ struct TextBlockExtent {
     std::int32_t width, height, lines;
 };
 
+// The extent the block would have if drawn with this size (-1.0 or NaN: the font's).
 TextBlockExtent SpriteFontMeasureBlock(FontId id, const char* text, float size, const TextBlock& block) noexcept;
+// Draws the block with its first line at (x, y). Returns 0 always.
 std::int32_t DrawSpriteFontBlock(FontId id, std::int32_t x, std::int32_t y, const char* text, float transparency,
                                  float size, const TextBlock& block) noexcept;
+// UTF-8 forms: the text is converted to codePage first; CodePageFontDefault
+// is the font's own (its metrics chunk's, when the engine knows that code
+// page), else Windows-1252. An id naming no font does nothing.
 TextBlockExtent SpriteFontMeasureBlockUtf8(FontId id, const char* utf8, float size, const TextBlock& block,
                                            std::int32_t codePage = CodePageFontDefault) noexcept;
 std::int32_t DrawSpriteFontBlockUtf8(FontId id, std::int32_t x, std::int32_t y, const char* utf8,

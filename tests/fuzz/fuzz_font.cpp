@@ -1,10 +1,12 @@
-// Fuzzes the sized load of a packed font, then measures and draws with the
-// loaded font on the recording platform under styles that between them take
-// every branch of measuring and drawing.
+// Fuzzes the sized load of a packed font, its glyph records and the chunk
+// list after them (kerning pairs, metrics), then measures and draws with the
+// loaded font on the recording platform, single lines and blocks, under
+// styles that between them take every branch of measuring and drawing.
 //
 // The 16 bytes of the magic are never read by the load, so the fuzzer's
 // mutations of them steer the harness instead: texture size, a failing atlas,
-// the id to load under. The last bytes of the input double as a UTF-8 text.
+// the id to load under, and the block's settings. The last bytes of the
+// input double as a UTF-8 text.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -63,6 +65,27 @@ private:
 
 std::int16_t Read16(const std::uint8_t* p) { return static_cast<std::int16_t>(p[0] | p[1] << 8); }
 
+// Bytes 7..15 of the magic: alignment (any value, also outside TextAlign),
+// line limit, wrap width, line spacing (any float bits), kerning.
+TextBlock SteeredBlock(const std::uint8_t* data, std::size_t size) {
+    TextBlock block;
+    if (size < 16) return block;
+    block.align = static_cast<TextAlign>(static_cast<std::int8_t>(data[7]) % 6);
+    block.maxLines = static_cast<std::int8_t>(data[8]);
+    block.wrapWidth = Read16(data + 9);
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, data + 11, sizeof bits);
+    std::memcpy(&block.lineSpacing, &bits, sizeof bits);
+    block.kerning = (data[15] & 1) != 0;
+    return block;
+}
+
+// What the header promises of every extent.
+void CheckExtent(const TextBlockExtent& extent, const TextBlock& block) {
+    Check(extent.lines >= 1 && extent.width >= 0);
+    if (block.maxLines > 0) Check(extent.lines <= block.maxLines);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -109,6 +132,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < 255; ++i) everyByte[i] = static_cast<char>(i + 1);
     everyByte[255] = 0;
 
+    // Kerning: no pair ever names code 0, and the count is of real pairs.
+    SpriteFontMetrics metrics{};
+    Check(GetSpriteFontMetrics(handle, &metrics));
+    Check(metrics.kerningPairs >= 0 && metrics.kerningPairs <= 255 * 255 && metrics.color == 0xFFFFFF);
+    std::int32_t pairs = 0;
+    for (int first = 0; first < 256; ++first) {
+        Check(SpriteFontKerning(handle, 0, static_cast<unsigned char>(first)) == 0);
+        Check(SpriteFontKerning(handle, static_cast<unsigned char>(first), 0) == 0);
+        // Counting every pair is slow; a steering bit asks for it.
+        if (first == 0 || metrics.kerningPairs == 0 || size < 16 || (data[15] & 2) == 0) continue;
+        for (int second = 1; second < 256; ++second)
+            pairs += SpriteFontKerning(handle, static_cast<unsigned char>(first), static_cast<unsigned char>(second)) != 0;
+    }
+    if (size >= 16 && (data[15] & 2) != 0) Check(pairs == metrics.kerningPairs);
+
+    const TextBlock steered = SteeredBlock(data, size);
+    TextBlock wrapped;
+    wrapped.wrapWidth = 100;
+    wrapped.align = TextAlignJustify;
+    wrapped.maxLines = 3;
+    char lines[] = "A V\nAVAV-VA  VA\r\n\n  WAV AV AVA";
+
     for (const Setting& setting : kSettings) {
         Check(SetSpriteFontStyle(handle, setting.kind, setting.value) == 0);
         platform.log.clear();
@@ -116,6 +161,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)SpriteFontTextHeight(handle, tail, -1.0f);
         Check(DrawSpriteFontText(handle, 400, 300, everyByte, -1.0f, -1.0f) == 0);
         Check(DrawSpriteFontTextUtf8(handle, -5, 7, tail, 128.0f, -1.0f) == 0);
+        for (const TextBlock& block : {steered, wrapped}) {
+            CheckExtent(SpriteFontMeasureBlock(handle, everyByte, -1.0f, block), block);
+            CheckExtent(SpriteFontMeasureBlockUtf8(handle, tail, 2.0f, block), block);
+            Check(DrawSpriteFontBlock(handle, 400, 300, lines, -1.0f, -1.0f, block) == 0);
+            Check(DrawSpriteFontBlock(handle, 10, 10, everyByte, -1.0f, -1.0f, block) == 0);
+            Check(DrawSpriteFontBlockUtf8(handle, -5, 7, tail, 128.0f, -1.0f, block) == 0);
+        }
         // Every call goes to the font's own 3D sprite, and none without one.
         for (const test_support::Call& call : platform.log) Check(call.handle == sprite3D && sprite3D != 0);
     }

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "packed_font_builder.h"
@@ -63,6 +64,19 @@ int main(int argc, char** argv) {
                           {'y', 32767, -32768, 32767, -1, -32768, 32767, -32768, 32767}})
                     .Build());
     ok &= Write(fonts, "cut_record.sf3d", PackedFontBuilder().Add(CellGlyph('A')).RawRecordBytes({'B', 1, 2, 3}).NoTerminator().Build());
+    // The chunk list: kerning and metrics, an unknown tag, and damage of each kind.
+    const auto kerned = [] {
+        return std::move(PackedFontBuilder().Add({CellGlyph('A'), CellGlyph('V', -1, 18), CellGlyph(' ', 0, 8),
+                                                  CellGlyph('-', 0, 9), CellGlyph(0x85, 0, 30)}));
+    };
+    ok &= Write(fonts, "chunks.sf3d",
+                kerned().Metrics(50, 38, 1252).Kerning({{'A', 'V', -7}, {'V', 'A', -5}, {'A', 0x85, 3}}).Build());
+    ok &= Write(fonts, "chunks_unknown_tag.sf3d",
+                kerned().Chunk("ZZZZ", {1, 2, 3}).Metrics(0, 0, 28591, 2, 4).Kerning({{'V', 'V', 1}}).Build());
+    ok &= Write(fonts, "chunks_past_end.sf3d",
+                kerned().Kerning({{'A', 'V', -7}}).ChunkWithLength("KERN", 0xFFFFFFF0, {1, 0, 0, 0}).Build());
+    ok &= Write(fonts, "chunks_code_zero.sf3d", kerned().Kerning({{'A', 0, -7}}).Metrics(40, 30, 1252).Build());
+    ok &= Write(fonts, "chunks_cut.sf3d", kerned().Metrics(40, 30, 1252).Trailing({'K', 'E', 'R'}).Build());
     ok &= Write(fonts, "overlong_length.sf3d", PackedFontBuilder().AtlasLength(0x7FFFFFF0).Add(CellGlyph('A')).Build());
 
     using namespace png_forge;

@@ -8,11 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "allocation_counter.h"
 #include "frame.h"
 #include "offscreen_showcase.h"
+#include "sprite_font.h"
 
 namespace {
 
@@ -66,6 +68,50 @@ TEST(Allocations, HundredShowcaseFramesAllocateNothing) {
     CountAllocations(false);
     EXPECT_TRUE(finished);
     RecordProperty("finish_allocations", static_cast<int>(CountedAllocations().callingThread));
+}
+
+// Blocks lay out line by line without a buffer: no setting makes a draw or
+// a measurement allocate, once the batch has grown to the frame's size.
+TEST(Allocations, BlocksAllocateNothing) {
+    std::string error;
+    auto showcase = OffscreenShowcase::Open(&error);
+    ASSERT_NE(showcase, nullptr) << "no offscreen screen: " << error;
+    Screen& screen = *showcase->screen;
+    const char* text = "Der schnelle braune Fuchs springt \xFC" "ber den faulen Hund.\r\nFranz jagt im "
+                       "komplett verwahrlosten Taxi quer durch Bayern, Silben-Trennung inbegriffen.\n\n";
+    const char* utf8 = "F\xC3\xBC" "nf \xE2\x80\xA6 Stra\xC3\x9F" "en\nweiter";
+    const auto draw = [&] {
+        screen.Clear(0xFFFFFF);
+        screen.BeginSprite3D();
+        for (const TextAlign align : {TextAlignLeft, TextAlignCenter, TextAlignRight, TextAlignJustify})
+            for (const std::int32_t wrap : {0, 1, 300})
+                for (const std::int32_t maxLines : {0, 2}) {
+                    TextBlock block;
+                    block.align = align;
+                    block.wrapWidth = wrap;
+                    block.maxLines = maxLines;
+                    (void)SpriteFontMeasureBlock(1, text, 0.5f, block);
+                    DrawSpriteFontBlock(1, 10, 10, text, -1.0f, 0.5f, block);
+                    DrawSpriteFontBlockUtf8(1, 10, 300, utf8, -1.0f, 0.5f, block);
+                }
+        SetSpriteFontStyle(1, StyleRotation, 30.0f);
+        SetSpriteFontStyle(1, StyleAlignX, 0.5f);
+        DrawSpriteFontBlock(1, 400, 300, text, -1.0f, 0.5f, TextBlock{300, TextAlignJustify, 1.2f, 3, true});
+        SetSpriteFontStyle(1, StyleRotation, 0.0f);
+        SetSpriteFontStyle(1, StyleAlignX, 0.0f);
+        screen.EndSprite3D();
+    };
+    draw();  // grows the batch once
+    screen.Flip();
+
+    ResetAllocationCount();
+    for (int round = 0; round < 10; ++round) {
+        CountAllocations(true);
+        draw();
+        CountAllocations(false);
+        screen.Flip();
+    }
+    EXPECT_EQ(CountedAllocations().callingThread, 0u);
 }
 
 }  // namespace

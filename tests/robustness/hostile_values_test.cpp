@@ -314,6 +314,12 @@ public:
                 EXPECT_EQ(SpriteFontTextHeight(id, "AB", 1.0f), 0);
                 EXPECT_EQ(DrawSpriteFontText(id, 0, 0, "AB", -1.0f, -1.0f), 0);
                 EXPECT_EQ(DrawSpriteFontTextUtf8(id, 0, 0, "AB", -1.0f, -1.0f), 0);
+                EXPECT_EQ(DrawSpriteFontBlock(id, 0, 0, "A B\nC", -1.0f, -1.0f, TextBlock{}), 0);
+                EXPECT_EQ(DrawSpriteFontBlockUtf8(id, 0, 0, "A B\nC", -1.0f, -1.0f, TextBlock{}), 0);
+                EXPECT_EQ(SpriteFontMeasureBlock(id, "A B\nC", 1.0f, TextBlock{}).lines, 0);
+                EXPECT_EQ(SpriteFontMeasureBlockUtf8(id, "A B\nC", 1.0f, TextBlock{}).height, 0);
+                EXPECT_EQ(SpriteFontKerning(id, 'A', 'B'), 0);
+                EXPECT_EQ(SetSpriteFontColor(id, 0x123456), 0);
             }
             if (checking_) { EXPECT_EQ(checking_->calls, 0u); }
         });
@@ -342,6 +348,89 @@ public:
         EXPECT_NE(GetSpriteFont(unnamed), nullptr);
         EXPECT_NE(GetSpriteFont(0), GetSpriteFont(unnamed));
         EXPECT_NE(GetSpriteFont(65535), GetSpriteFont(unnamed));
+    }
+
+    // Blocks: every hostile setting of TextBlock, with texts of only line
+    // feeds, a million characters, every byte, empty and null.
+    void Blocks() {
+        const std::string lineFeeds(100'000, '\n');
+        std::string million(1'000'000, 'A');
+        for (std::size_t i = 7; i < million.size(); i += 8) million[i] = i % 3 == 0 ? '-' : ' ';
+        const std::int32_t widths[] = {0, -5, 1, 30, kIntMax, kIntMin};
+        const float spacings[] = {1.0f, kNaN, kInf, -kInf, -2.0f, 0.0f, 3e38f};
+        const std::int32_t limits[] = {0, -1, 1, 3, kIntMax, kIntMin};
+        const std::int32_t aligns[] = {TextAlignLeft, TextAlignCenter, TextAlignRight, TextAlignJustify, 7, -1};
+        for (FontId id : {ordinary_, hostile_}) {
+            Expect(id);
+            const SpriteFont before = *GetSpriteFont(id);
+            for (const std::int32_t width : widths)
+                Frame([&] {
+                    for (const float spacing : spacings)
+                        for (const std::int32_t limit : limits)
+                            for (const std::int32_t align : aligns) {
+                                TextBlock block;
+                                block.wrapWidth = width;
+                                block.lineSpacing = spacing;
+                                block.maxLines = limit;
+                                block.align = static_cast<TextAlign>(align);
+                                block.kerning = (width & 1) == 0;
+                                for (const char* text : {static_cast<const char*>(everyByte_), "", "ab cd-ef\r\ngh",
+                                                         "  \n  ", "abcdef", "a b c d e f"}) {
+                                    const TextBlockExtent e = SpriteFontMeasureBlock(id, text, -1.0f, block);
+                                    EXPECT_GE(e.lines, 1);
+                                    EXPECT_GE(e.width, 0);
+                                    if (limit > 0) { EXPECT_LE(e.lines, limit); }
+                                    DrawSpriteFontBlock(id, 400, 300, text, -1.0f, -1.0f, block);
+                                    DrawSpriteFontBlockUtf8(id, kIntMax, kIntMin, text, -1.0f, 2.0f, block);
+                                }
+                                EXPECT_EQ(DrawSpriteFontBlock(id, 0, 0, nullptr, -1.0f, -1.0f, block), 0);
+                                EXPECT_EQ(SpriteFontMeasureBlock(id, nullptr, 1.0f, block).lines, 0);
+                            }
+                });
+            EXPECT_EQ(std::memcmp(GetSpriteFont(id), &before, sizeof before), 0);
+        }
+
+        Expect(ordinary_);
+        TextBlock block;
+        // Only line feeds: that many lines plus one, and only the rotation is drawn.
+        Frame([&] {
+            if (checking_) checking_->Reset();
+            DrawSpriteFontBlock(ordinary_, 0, 0, lineFeeds.c_str(), -1.0f, -1.0f, block);
+            if (checking_) { EXPECT_EQ(checking_->calls, 1u); }
+        });
+        const TextBlockExtent feeds = SpriteFontMeasureBlock(ordinary_, lineFeeds.c_str(), 1.0f, block);
+        EXPECT_EQ(feeds.lines, 100'001);
+        EXPECT_EQ(feeds.width, 0);
+        EXPECT_EQ(feeds.height, 100'001 * 44);
+
+        // A million characters, words of seven letters parted by a space or a
+        // hyphen: unwrapped, two words to a line, and one glyph per line.
+        struct Case {
+            std::int32_t width;
+            TextAlign align;
+            std::int32_t lines;
+        };
+        const Case cases[] = {{0, TextAlignCenter, 1}, {400, TextAlignJustify, 62'500}, {1, TextAlignLeft, 916'667}};
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.width);
+            block.wrapWidth = c.width;
+            block.align = c.align;
+            EXPECT_EQ(SpriteFontMeasureBlock(ordinary_, million.c_str(), 1.0f, block).lines, c.lines);
+            Frame([&] {
+                if (checking_) checking_->Reset();
+                DrawSpriteFontBlock(ordinary_, 0, 0, million.c_str(), -1.0f, -1.0f, block);
+                // 875,000 letters and 41,667 hyphens, one to a line; the
+                // spaces at the breaks are not drawn.
+                if (checking_ && c.width == 1) { EXPECT_EQ(checking_->calls, 1 + 3 * 916'667u); }
+            });
+        }
+        // A rotated block of them.
+        SetSpriteFontStyle(ordinary_, StyleRotation, 30.0f);
+        SetSpriteFontStyle(ordinary_, StyleAlignX, 0.5f);
+        block.maxLines = 1000;
+        Frame([&] { DrawSpriteFontBlock(ordinary_, 400, 300, million.c_str(), -1.0f, -1.0f, block); });
+        SetSpriteFontStyle(ordinary_, StyleRotation, 0.0f);
+        SetSpriteFontStyle(ordinary_, StyleAlignX, 0.0f);
     }
 
 private:
@@ -376,6 +465,15 @@ private:
                 DrawSpriteFontText(id, 50, 50, text, value, -1.0f);
                 DrawSpriteFontText(id, 50, 50, text, -1.0f, value);
                 DrawSpriteFontTextUtf8(id, 50, 50, text, value, value);
+                // Blocks under the same styles, and the value as their spacing and size.
+                TextBlock block;
+                block.wrapWidth = 30;
+                block.align = TextAlignJustify;
+                block.lineSpacing = value;
+                block.maxLines = 2;
+                (void)SpriteFontMeasureBlock(id, text, value, block);
+                DrawSpriteFontBlock(id, kIntMax, kIntMin, text, -1.0f, value, block);
+                DrawSpriteFontBlock(id, 50, 50, text, value, -1.0f, TextBlock{});
             }
         });
     }
@@ -396,6 +494,7 @@ TEST(HostileValues, OnTheRecordingPlatform) {
     table.StylesAndArguments();
     table.Texts();
     table.HostileGlyphs();
+    table.Blocks();
     table.Ids();
 }
 
@@ -431,6 +530,7 @@ TEST(HostileValues, OnTheOffscreenScreen) {
         table.StylesAndArguments();
         table.Texts();
         table.HostileGlyphs();
+        table.Blocks();
         table.Ids();
         EXPECT_TRUE(readBack) << "a frame could not be read back";
         table.Reference();
