@@ -19,13 +19,14 @@ const char kUsage[] =
     "usage: spritefont_field_compare BITMAP.sf3d SDF.sf3d MSDF.sf3d OUT.png\n"
     "\n"
     "Draws the same text with each font in a column: at sizes 0.25, 1, 4 and\n"
-    "12 and turned by 30 degrees. Fonts made with spritefont_make from one face\n"
-    "at one pixel size (the second and third with --distance-field).\n"
+    "12, turned by 30 degrees, and with an outline and a soft shadow (which\n"
+    "only field fonts have). Fonts made with spritefont_make from one face at\n"
+    "one pixel size (the second and third with --distance-field).\n"
     "\n"
     "Exit status: 0 done, 1 the work failed, 2 wrong command line.\n";
 
 constexpr std::int32_t kColumn = kScreenWidth / 3;
-constexpr std::int32_t kSecondRows = 350;
+constexpr std::int32_t kSecondRows = 510;
 
 FontId Load(const std::string& path, std::vector<std::vector<std::uint8_t>>& keep, std::string* error) {
     keep.emplace_back();
@@ -91,6 +92,25 @@ int main(int argc, char** argv) {
             } else {
                 DrawSpriteFontText(fonts[0], x, 4, "size 12", -1.0f, 0.5f);
                 DrawSpriteFontText(f, x - 24, -110, "g", -1.0f, 12.0f);
+                // Effects of field fonts (a bitmap font has none: it draws plain).
+                DrawSpriteFontText(fonts[0], x, 362, "outline, shadow", -1.0f, 0.5f);
+                SpriteFontFieldEffects outline;
+                outline.outlineWidth = 1.5f;
+                outline.outlineColor = 0x3CB4F0;
+                SetSpriteFontFieldEffects(f, outline);
+                SetSpriteFontColor(f, 0xFFFFFF);
+                DrawSpriteFontText(f, x, 384, "Outline", -1.0f, 1.75f);
+                SpriteFontFieldEffects shadow;
+                shadow.shadowOffsetX = 1.0f;
+                shadow.shadowOffsetY = 1.0f;
+                shadow.shadowSoftness = 1.0f;
+                shadow.shadowColor = 0x000000;
+                shadow.shadowOpacity = 140;
+                SetSpriteFontFieldEffects(f, shadow);
+                SetSpriteFontColor(f, 0x3CB4F0);
+                DrawSpriteFontText(f, x, 440, "Shadow", -1.0f, 1.75f);
+                SetSpriteFontFieldEffects(f, SpriteFontFieldEffects{});
+                SetSpriteFontColor(f, 0x302418);
             }
         }
         screen->EndSprite3D();
