@@ -324,6 +324,58 @@ TEST(FieldDrawing, CorruptFieldMetadataDrawsPlain) {
     }
 }
 
+// Effects are state of the font's 3D sprite from the next draw on: in one
+// batch, a glyph drawn before the change has no outline, one drawn after has
+// it, in its colour, outside the ink; the shadow falls right and down.
+TEST(FieldDrawing, EffectsApplyFromTheNextDrawWithinOneBatch) {
+    SKIP_WITHOUT_FACE();
+    SKIP_WITHOUT_SCREEN();
+    Screen& screen = *Screens::screen;
+    SetSpritePlatform(&screen);
+    const FontId id = Load(MakeFont(FieldKind::Msdf, 6), 0x000000);
+    const auto count = [&](const std::vector<std::uint32_t>& px, int x0, int x1, std::uint32_t rgb) {
+        int n = 0;
+        for (int y = 0; y < 200; ++y)
+            for (int x = x0; x < x1; ++x) n += (px[static_cast<std::size_t>(y * kScreenWidth + x)] & 0xFFFFFF) == rgb;
+        return n;
+    };
+    screen.Clear(kGround);
+    screen.BeginSprite3D();
+    const std::uint64_t runs = screen.Stats().frameGeometryCalls;
+    DrawSpriteFontText(id, 20, 20, "H", -1.0f, 4.0f);
+    SpriteFontFieldEffects outline;
+    outline.outlineWidth = 2.0f;
+    outline.outlineColor = 0x0000FF;  // red
+    SetSpriteFontFieldEffects(id, outline);
+    DrawSpriteFontText(id, 220, 20, "H", -1.0f, 4.0f);
+    SpriteFontFieldEffects shadow;
+    shadow.shadowOffsetX = shadow.shadowOffsetY = 2.0f;
+    shadow.shadowColor = 0x00FF00;  // green
+    shadow.shadowOpacity = 255;
+    SetSpriteFontFieldEffects(id, shadow);
+    DrawSpriteFontText(id, 420, 20, "H", -1.0f, 4.0f);
+    screen.EndSprite3D();
+    EXPECT_EQ(screen.Stats().frameGeometryCalls - runs, 3u);  // one run per state
+    const auto pixels = screen.ReadPixels();
+    SetSpriteFontFieldEffects(id, SpriteFontFieldEffects{});
+    // Full red and green only where the effects are; black ink in all three.
+    EXPECT_EQ(count(pixels, 0, 200, 0xFF0000), 0);
+    EXPECT_EQ(count(pixels, 0, 200, 0x00FF00), 0);
+    EXPECT_GT(count(pixels, 200, 400, 0xFF0000), 500);   // a 2-texel ring at size 4
+    EXPECT_EQ(count(pixels, 200, 400, 0x00FF00), 0);
+    EXPECT_GT(count(pixels, 400, 600, 0x00FF00), 300);
+    for (int x0 : {0, 200, 400}) EXPECT_GT(count(pixels, x0, x0 + 200, 0x000000), 1000);
+    // The shadow lies right of and below the ink, not left of it.
+    int leftmostInk = kScreenWidth, leftmostShadow = kScreenWidth;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 400; x < 600; ++x) {
+            const std::uint32_t p = pixels[static_cast<std::size_t>(y * kScreenWidth + x)] & 0xFFFFFF;
+            if (p == 0x000000) leftmostInk = std::min(leftmostInk, x);
+            if (p == 0x00FF00) leftmostShadow = std::min(leftmostShadow, x);
+        }
+    EXPECT_GT(leftmostShadow, leftmostInk);
+}
+
 // SDL's renderer runs no shader of ours: it draws the field as alpha and
 // says so once per process, however many field fonts load.
 TEST(FieldDrawing, SdlRendererDrawsFieldsAsAlphaAndSaysSoOnce) {
