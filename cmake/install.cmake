@@ -1,6 +1,7 @@
 # Installs the engine and the SDL2 platform as one CMake package:
 #   find_package(SpriteFont REQUIRED)
 #   target_link_libraries(app PRIVATE SpriteFont::platform)   # or SpriteFont::engine alone
+#   target_link_libraries(app PRIVATE SpriteFont::bmfont)     # LoadBMFont
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -12,7 +13,13 @@ set_target_properties(spritefont_engine PROPERTIES EXPORT_NAME engine
                       PUBLIC_HEADER ${PROJECT_SOURCE_DIR}/engine/sprite_font.h)
 set_target_properties(spritefont_platform PROPERTIES EXPORT_NAME platform)
 
-install(TARGETS spritefont_engine spritefont_platform EXPORT SpriteFontTargets
+# BMFont fonts at run time (LoadBMFont), where libpng is found.
+set(spritefont_installed spritefont_engine spritefont_platform)
+if(TARGET spritefont_bmfont)
+  target_include_directories(spritefont_bmfont PUBLIC $<INSTALL_INTERFACE:${spritefont_include_dir}>)
+  list(APPEND spritefont_installed spritefont_bmfont)
+endif()
+install(TARGETS ${spritefont_installed} EXPORT SpriteFontTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         PUBLIC_HEADER DESTINATION ${spritefont_include_dir})

@@ -3,10 +3,10 @@
 
 declare -A SPRITEFONT_PACKAGES=(
   [build]="cmake make g++ pkg-config libsdl2-dev libpng-dev zlib1g-dev libgl1-mesa-dri libegl-mesa0"
-  [test]="googletest libgtest-dev xvfb xauth x11-utils libx11-dev libfreetype-dev fonts-texgyre fonts-dejavu-core"
+  [test]="googletest libgtest-dev xvfb xauth x11-utils libx11-dev libfreetype-dev libharfbuzz-dev fonts-texgyre fonts-dejavu-core"
   [bench]="libbenchmark-dev"
-  [font]="libfreetype-dev fonts-texgyre"
-  [fuzz]="clang-14 libclang-rt-14-dev"
+  [font]="libfreetype-dev libharfbuzz-dev fonts-texgyre"
+  [fuzz]="clang-14 libclang-rt-14-dev libfreetype-dev"
 )
 
 ensure_packages() {

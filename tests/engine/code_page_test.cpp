@@ -42,6 +42,12 @@ TEST(CodePage, ConvertsWhatTheCodePageHasAndDropsTheRest) {
         {"\xED\xA0\x80", CodePageWindows1252, ""},           // a surrogate
         {"\xF4\x90\x80\x80", CodePageWindows1252, ""},       // past U+10FFFF
         {"\xFF\xFE", CodePageWindows1252, ""},
+        {"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", CodePageWindows1251, "\xCF\xF0\xE8\xE2\xE5\xF2"},  // Привет
+        {"\xD0\x81\xD1\x91", CodePageWindows1251, "\xA8\xB8"},   // Ё ё
+        {"\xCE\x9A\xCE\xB1\xCE\xBB\xCF\x8E\xCF\x82", CodePageWindows1253, "\xCA\xE1\xEB\xFE\xF2"},  // Καλώς
+        {"\xC5\xA0\xC5\x82\xC5\x91", CodePageWindows1250, "\x8A\xB3\xF5"},  // Š ł ő
+        {"\xD0\x9F", CodePageWindows1252, ""},                // Cyrillic is not in Windows-1252
+        {"\xCE\x91\xD0\x90", CodePageWindows1251, "\xC0"},   // Greek Alpha is not in 1251, Cyrillic A is
         {"abc", 437, ""},                                    // an unknown code page converts nothing
         {"", CodePageWindows1252, ""},
     };
@@ -50,7 +56,8 @@ TEST(CodePage, ConvertsWhatTheCodePageHasAndDropsTheRest) {
 }
 
 TEST(CodePage, MappingsRoundTrip) {
-    for (std::int32_t page : {CodePageWindows1252, CodePageLatin1, CodePageLatin9}) {
+    for (std::int32_t page : {CodePageWindows1252, CodePageLatin1, CodePageLatin9, CodePageWindows1250,
+                              CodePageWindows1251, CodePageWindows1253}) {
         for (int byte = 1; byte < 256; ++byte) {
             const std::int32_t character = CodePageToUnicode(page, static_cast<unsigned char>(byte));
             if (character >= 0) {
@@ -58,6 +65,27 @@ TEST(CodePage, MappingsRoundTrip) {
             }
         }
     }
+    // The bytes each Windows table leaves undefined, and a few that are not.
+    const struct {
+        std::int32_t page;
+        unsigned char byte;
+        std::int32_t character;
+    } table[] = {
+        {CodePageWindows1250, 0x81, -1}, {CodePageWindows1250, 0x83, -1}, {CodePageWindows1250, 0x88, -1},
+        {CodePageWindows1250, 0x90, -1}, {CodePageWindows1250, 0x98, -1}, {CodePageWindows1250, 0xA5, 0x0104},
+        {CodePageWindows1250, 0xFF, 0x02D9}, {CodePageWindows1251, 0x98, -1}, {CodePageWindows1251, 0x80, 0x0402},
+        {CodePageWindows1251, 0x88, 0x20AC}, {CodePageWindows1251, 0xB9, 0x2116}, {CodePageWindows1251, 0xC0, 0x0410},
+        {CodePageWindows1251, 0xFF, 0x044F}, {CodePageWindows1253, 0x81, -1}, {CodePageWindows1253, 0x88, -1},
+        {CodePageWindows1253, 0xAA, -1}, {CodePageWindows1253, 0xD2, -1}, {CodePageWindows1253, 0xFF, -1},
+        {CodePageWindows1253, 0xA2, 0x0386}, {CodePageWindows1253, 0xC1, 0x0391}, {CodePageWindows1253, 0xF9, 0x03C9},
+        {CodePageWindows1251, 0x41, 0x41},
+    };
+    for (const auto& t : table) EXPECT_EQ(CodePageToUnicode(t.page, t.byte), t.character) << t.page << " " << int{t.byte};
+    // Every byte below 0x80 is ASCII in each of them, and the whole upper
+    // half of 1251 is defined but for one byte.
+    int defined = 0;
+    for (int byte = 0x80; byte < 256; ++byte) defined += CodePageToUnicode(CodePageWindows1251, static_cast<unsigned char>(byte)) >= 0;
+    EXPECT_EQ(defined, 127);
     EXPECT_EQ(CodePageToUnicode(CodePageWindows1252, 0x9F), 0x0178);
     EXPECT_EQ(UnicodeToCodePage(CodePageWindows1252, 0x2122), 0x99);
     EXPECT_EQ(UnicodeToCodePage(CodePageWindows1252, -5), -1);

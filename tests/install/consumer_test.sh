@@ -21,3 +21,14 @@ else
   echo "no maker or no DejaVu Sans: the dialogue box runs with the demonstration's font"
   SDL_VIDEODRIVER=offscreen "$work/dialog/dialog_box" --frames 3 --check
 fi
+
+# LoadBMFont through the installed SpriteFont::bmfont, on a real BMFont font
+# when the real fonts are beside the repository.
+cmake -S "$source/tests/install/bmfont_consumer" -B "$work/bmfont" -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
+cmake --build "$work/bmfont"
+real="$source/../shared/realfonts/bmfont/bmfont-rust/font.fnt"
+if [ -f "$real" ]; then
+  "$work/bmfont/load_bmfont" "$real"
+else
+  echo "consumer_test: $real is absent; load_bmfont built but not run"
+fi

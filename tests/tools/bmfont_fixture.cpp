@@ -28,8 +28,9 @@ void Put(std::vector<std::uint8_t>* out, std::uint64_t v, int bytes) {
 
 Fixture Fixture::Standard() {
     Fixture f;
-    // Two pages of different sizes, so a glyph cut from the wrong page shows.
-    f.pages = {Page("fixture_0.png", 24, 16, 11), Page("fixture_1.png", 20, 20, 97)};
+    // Two pages of one size (scaleW x scaleH), with different texels, so a
+    // glyph cut from the wrong page shows.
+    f.pages = {Page("fixture_0.png", 24, 20, 11), Page("fixture_1.png", 24, 20, 97)};
     f.chars = {
         // id, x, y, width, height, xoffset, yoffset, xadvance, page: a space, 'A', 'B'
         // (a negative xoffset), the euro sign (Unicode only) and U+0100 (in no code page).
@@ -39,7 +40,7 @@ Fixture Fixture::Standard() {
         {0x20AC, 10, 2, 7, 9, 0, 1, 9, 1},
         {0x0100, 12, 4, 6, 10, 0, 0, 8, 0},
     };
-    f.kerning = {{65, 66}, {66, 65}};
+    f.kerning = {{65, 66, -1}, {66, 65, 2}};
     return f;
 }
 
@@ -49,10 +50,12 @@ std::string Fixture::Text() const {
     std::string s = "info face=\"Fixture Sans\" size=16 bold=0 italic=0 charset=\"" + charset + "\" unicode=" +
                     (unicode ? "1" : "0") + " stretchH=100 smooth=1 aa=1 padding=0,0,0,0 spacing=1,1 outline=0\n";
     s += "common lineHeight=" + std::to_string(lineHeight) + " base=" + std::to_string(base) +
-         " scaleW=32 scaleH=32 pages=" + std::to_string(pages.size()) + " packed=" + (packed ? "1" : "0") +
+         " scaleW=" + std::to_string(ScaleW()) + " scaleH=" + std::to_string(ScaleH()) + " pages=" + std::to_string(pages.size()) + " packed=" + (packed ? "1" : "0") +
          " alphaChnl=0 redChnl=4 greenChnl=4 blueChnl=4\n";
     for (std::size_t i = 0; i < pages.size(); ++i)
         s += "page id=" + std::to_string(i) + " file=\"" + pages[i].file + "\"\n";
+    if (!fieldType.empty())
+        s += "distanceField fieldType=" + fieldType + " distanceRange=" + std::to_string(distanceRange) + "\n";
     s += "chars count=" + std::to_string(chars.size()) + "\n";
     for (const FixtureChar& c : chars)
         s += "char id=" + std::to_string(c.id) + "   x=" + std::to_string(c.x) + " y=" + std::to_string(c.y) +
@@ -61,8 +64,9 @@ std::string Fixture::Text() const {
              " xadvance=" + std::to_string(c.xadvance) + " page=" + std::to_string(c.page) +
              "  chnl=" + std::to_string(c.chnl) + "\n";
     s += "kernings count=" + std::to_string(kerning.size()) + "\n";
-    for (const auto& [first, second] : kerning)
-        s += "kerning first=" + std::to_string(first) + " second=" + std::to_string(second) + " amount=-1\n";
+    for (const Kerning& k : kerning)
+        s += "kerning first=" + std::to_string(k.first) + " second=" + std::to_string(k.second) +
+             " amount=" + std::to_string(k.amount) + "\n";
     return s;
 }
 
@@ -72,11 +76,14 @@ std::string Fixture::Xml() const {
     s += "  <info face=\"Fixture &amp; Sans\" size=\"16\" charset=\"" + charset + "\" unicode=\"" +
          (unicode ? "1" : "0") + "\" padding=\"0,0,0,0\"/>\n";
     s += "  <common lineHeight=\"" + std::to_string(lineHeight) + "\" base=\"" + std::to_string(base) +
-         "\" scaleW=\"32\" scaleH=\"32\" pages=\"" + std::to_string(pages.size()) + "\" packed=\"" +
+         "\" scaleW=\"" + std::to_string(ScaleW()) + "\" scaleH=\"" + std::to_string(ScaleH()) + "\" pages=\"" + std::to_string(pages.size()) + "\" packed=\"" +
          (packed ? "1" : "0") + "\"/>\n  <!-- pages follow -->\n  <pages>\n";
     for (std::size_t i = 0; i < pages.size(); ++i)
         s += "    <page id=\"" + std::to_string(i) + "\" file='" + pages[i].file + "' />\n";
-    s += "  </pages>\n  <chars count=\"" + std::to_string(chars.size()) + "\">\n";
+    s += "  </pages>\n";
+    if (!fieldType.empty())
+        s += "  <distanceField fieldType=\"" + fieldType + "\" distanceRange=\"" + std::to_string(distanceRange) + "\"/>\n";
+    s += "  <chars count=\"" + std::to_string(chars.size()) + "\">\n";
     for (const FixtureChar& c : chars)
         s += "    <char id=\"" + std::to_string(c.id) + "\" x=\"" + std::to_string(c.x) + "\" y=\"" +
              std::to_string(c.y) + "\" width=\"" + std::to_string(c.width) + "\" height=\"" +
@@ -84,9 +91,9 @@ std::string Fixture::Xml() const {
              std::to_string(c.yoffset) + "\" xadvance=\"" + std::to_string(c.xadvance) + "\" page=\"" +
              std::to_string(c.page) + "\" chnl=\"" + std::to_string(c.chnl) + "\"/>\n";
     s += "  </chars>\n  <kernings count=\"" + std::to_string(kerning.size()) + "\">\n";
-    for (const auto& [first, second] : kerning)
-        s += "    <kerning first=\"" + std::to_string(first) + "\" second=\"" + std::to_string(second) +
-             "\" amount=\"-1\"/>\n";
+    for (const Kerning& k : kerning)
+        s += "    <kerning first=\"" + std::to_string(k.first) + "\" second=\"" + std::to_string(k.second) +
+             "\" amount=\"" + std::to_string(k.amount) + "\"/>\n";
     s += "  </kernings>\n</font>\n";
     return s;
 }
@@ -111,7 +118,7 @@ std::vector<std::uint8_t> Fixture::Binary() const {
     block(1, info);
     // Common: lineHeight, base, scaleW, scaleH, pages, packed bit, channels.
     std::vector<std::uint8_t> common;
-    for (std::int64_t v : {lineHeight, base, std::int64_t{32}, std::int64_t{32}, static_cast<std::int64_t>(pages.size())})
+    for (std::int64_t v : {lineHeight, base, ScaleW(), ScaleH(), static_cast<std::int64_t>(pages.size())})
         Put(&common, static_cast<std::uint64_t>(v), 2);
     for (int v : {packed ? 1 : 0, 0, 4, 4, 4}) common.push_back(static_cast<std::uint8_t>(v));
     block(2, common);
@@ -131,10 +138,10 @@ std::vector<std::uint8_t> Fixture::Binary() const {
     }
     block(4, glyphs);
     std::vector<std::uint8_t> pairs;
-    for (const auto& [first, second] : kerning) {
-        Put(&pairs, static_cast<std::uint64_t>(first), 4);
-        Put(&pairs, static_cast<std::uint64_t>(second), 4);
-        Put(&pairs, static_cast<std::uint64_t>(-1), 2);
+    for (const Kerning& k : kerning) {
+        Put(&pairs, static_cast<std::uint64_t>(k.first), 4);
+        Put(&pairs, static_cast<std::uint64_t>(k.second), 4);
+        Put(&pairs, static_cast<std::uint64_t>(k.amount), 2);
     }
     // Writers leave the kerning block out when there are no pairs.
     if (!pairs.empty()) block(5, pairs);

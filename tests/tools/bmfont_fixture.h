@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,13 @@ struct Fixture {
     bool packed = false;
     std::vector<FixturePage> pages;
     std::vector<FixtureChar> chars;
-    std::vector<std::pair<std::int64_t, std::int64_t>> kerning;
+    struct Kerning {
+        std::int64_t first, second, amount = -1;
+    };
+    std::vector<Kerning> kerning;
+    // A distanceField line (text and XML only; the binary form has none).
+    std::string fieldType;
+    std::int64_t distanceRange = 0;
 
     // 'A' and U+0100 on page 0; 'B' and the euro sign on page 1; a space;
     // two kerning pairs.
@@ -39,6 +46,10 @@ struct Fixture {
     std::vector<std::uint8_t> Binary() const;
     // The page files as PNG bytes, by name.
     std::map<std::string, std::vector<std::uint8_t>> PageFiles() const;
+    // The page size the descriptor states: the first page's, or scaleOverride.
+    std::int64_t ScaleW() const { return scaleOverride ? scaleOverride->first : pages.empty() ? 0 : pages[0].width; }
+    std::int64_t ScaleH() const { return scaleOverride ? scaleOverride->second : pages.empty() ? 0 : pages[0].height; }
+    std::optional<std::pair<std::int64_t, std::int64_t>> scaleOverride;
     // One texel of a page, RGBA.
     const std::uint8_t* Texel(std::int64_t page, std::int64_t x, std::int64_t y) const;
 };

@@ -10,7 +10,10 @@
 
 #include "bmfont_fixture.h"
 #include "file_io.h"
+#include "font_block.h"
 #include "font_check.h"
+#include "png_io.h"
+#include "sprite_font.h"
 #include "packed_font_builder.h"
 
 namespace {
@@ -99,10 +102,33 @@ TEST_F(Commands, ABmFontIsMadeWithItsNotesOnStandardError) {
     const Outcome bin = Make("--codepage windows-1252 --packing tight " + At("binary.fnt") + " " + At("bin.sf3d"));
     EXPECT_EQ(text.status, 0) << text.err;
     EXPECT_EQ(bin.status, 0) << bin.err;
-    EXPECT_EQ(text.ErrLines(), 2) << text.err;  // the left-out character, the kerning
+    EXPECT_EQ(text.ErrLines(), 1) << text.err;  // the left-out character
     const std::string made = Slurp(dir_ / "text.sf3d");
     EXPECT_EQ(made, Slurp(dir_ / "bin.sf3d"));
     EXPECT_TRUE(inspect::CheckFont(std::vector<std::uint8_t>(made.begin(), made.end())).problems.empty());
+}
+
+// --fill recolours a BMFont font's ink and --code-page picks its code page;
+// a page file the descriptor names by an absolute Windows path is found
+// beside it.
+TEST_F(Commands, ABmFontTakesFillCodePageAndAWindowsPagePath) {
+    const auto f = tools_test::Fixture::Standard();
+    std::string text = f.Text();
+    text.replace(text.find("file=\"fixture_0.png\""), 20, "file=\"E:\\Art\\fixture_0.png\"");
+    WriteFixture(f, "font.fnt", text);
+    const Outcome run = Make("--fill FF0000 --code-page latin-9 " + At("font.fnt") + " " + At("out.sf3d"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string made = Slurp(dir_ / "out.sf3d");
+    const auto font = sftools::UnpackFont(std::vector<std::uint8_t>(made.begin(), made.end()));
+    ASSERT_TRUE(font && font->chunks.metrics);
+    EXPECT_EQ(font->chunks.metrics->codePage, std::uint32_t{CodePageLatin9});
+    const auto atlas = sftools::DecodePng(font->png);
+    ASSERT_TRUE(atlas);
+    for (std::size_t i = 0; i < atlas->rgba.size(); i += 4)
+        if (atlas->rgba[i + 3] != 0) {
+            ASSERT_EQ(atlas->rgba[i], 255);
+            ASSERT_EQ(atlas->rgba[i + 1], 0);
+        }
 }
 
 TEST_F(Commands, AFailureLeavesTheOutputAsItWas) {
@@ -143,13 +169,37 @@ TEST_F(Commands, WrongCommandLinesExitWithTwo) {
         {INSPECT_EXE, At("a.sf3d") + " --specimen " + At("s.png")},  // no text
         {INSPECT_EXE, At("a.sf3d") + " --text hello"},                 // no picture
         {INSPECT_EXE, At("a.sf3d") + " --size big --specimen x.png --text x"},
+        {INSPECT_EXE, At("a.sf3d") + " --specimen x.png --text x --align middle"},
+        {INSPECT_EXE, At("a.sf3d") + " --specimen x.png --text x --wrap -5"},
+        {INSPECT_EXE, At("a.sf3d") + " --specimen x.png --text x --color blue"},
+        {INSPECT_EXE, At("a.sf3d") + " --specimen x.png --text x --wrap 100 --arc 5"},  // arcs are for single lines
+        {INSPECT_EXE, At("a.sf3d") + " --size 2"},  // a picture's option without a picture
+        {INSPECT_EXE, At("a.sf3d") + " --bogus"},
+        {MAKE_EXE, At("font.fnt") + " " + At("out.sf3d") + " --bogus"},
+#ifdef CAPTURE_EXE
+        {CAPTURE_EXE, "--bogus"},
+        {CAPTURE_EXE, "--frame"},
+        {CAPTURE_EXE, "--frame zero"},
+        {CAPTURE_EXE, "--from 5 --to 2"},
+#endif
     };
     for (const auto& c : cases) {
         const Outcome run = Exec(c.exe, c.args);
         EXPECT_EQ(run.status, 2) << c.exe << " " << c.args;
         EXPECT_EQ(run.ErrLines(), 1) << run.err;
+        // An option nobody knows is named as such, wherever it stands.
+        if (c.args.find("--bogus") != std::string::npos) {
+            EXPECT_NE(run.err.find("unknown option --bogus"), std::string::npos) << run.err;
+        }
     }
     EXPECT_FALSE(fs::exists(dir_ / "out.sf3d"));
+    for (const char* exe : {MAKE_EXE, INSPECT_EXE
+#ifdef CAPTURE_EXE
+                            , CAPTURE_EXE
+#endif
+         }) {
+        EXPECT_NE(Exec(exe, "--help").out.find("Exit status"), std::string::npos) << exe;
+    }
 }
 
 TEST_F(Commands, TheInspectorListsEachProblemAndTheTable) {
@@ -167,6 +217,21 @@ TEST_F(Commands, TheInspectorListsEachProblemAndTheTable) {
     const Outcome missing = Inspect(At("nothing.sf3d"));
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.ErrLines(), 1);
+}
+
+// A BMFont descriptor or a face given to the inspector is named for what
+// it is, with the command that makes a packed font of it.
+TEST_F(Commands, TheInspectorNamesWhatIsNoPackedFont) {
+    const auto f = tools_test::Fixture::Standard();
+    WriteFixture(f, "font.fnt", f.Text());
+    Spill(dir_ / "face.ttf", std::string("\0\x01\0\0\0\x0F", 6) + std::string(100, '\0'));
+    for (const char* name : {"font.fnt", "face.ttf"}) {
+        const Outcome run = Inspect(At(name));
+        EXPECT_EQ(run.status, 1) << name;
+        EXPECT_NE(run.err.find("not a packed font"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("spritefont_make"), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("atlas length"), std::string::npos) << run.err;
+    }
 }
 
 TEST_F(Commands, TheInspectorWritesASpecimen) {
@@ -188,6 +253,37 @@ TEST_F(Commands, AFaceIsMade) {
     EXPECT_EQ(run.status, 1) << "a face cannot be read without FreeType";
     EXPECT_FALSE(fs::exists(dir_ / "dv.sf3d"));
 #endif
+}
+
+// Kerning and metrics end to end: the maker writes them unless told not to,
+// the inspector lists them, and a damaged chunk list is one problem line.
+TEST_F(Commands, KerningIsMadeListedAndLeftOutOnRequest) {
+    if (!fs::exists(DEJAVU_SANS_FILE)) GTEST_SKIP() << "DejaVu Sans is not installed";
+#if SPRITEFONT_MAKE_FREETYPE && SPRITEFONT_MAKE_HARFBUZZ
+    const std::string face = std::string("'") + DEJAVU_SANS_FILE + "' ";
+    ASSERT_EQ(Make("--size 20 " + face + At("k.sf3d")).status, 0);
+    ASSERT_EQ(Make("--size 20 --no-kerning " + face + At("n.sf3d")).status, 0);
+    const Outcome kerned = Inspect(At("k.sf3d") + " --kerning");
+    EXPECT_EQ(kerned.status, 0) << kerned.err;
+    EXPECT_NE(kerned.out.find(" kerning pairs, no problems\n"), std::string::npos) << kerned.out;
+    EXPECT_NE(kerned.out.find("metrics: line height "), std::string::npos) << kerned.out;
+    // DejaVu kerns A before V closer; the row gives the codes, the characters and the amount.
+    const std::size_t row = kerned.out.find("\n   65     86  AV ");
+    ASSERT_NE(row, std::string::npos) << kerned.out;
+    EXPECT_LT(std::stoi(kerned.out.substr(row + 18)), 0) << kerned.out.substr(row, 40);
+    const Outcome plain = Inspect(At("n.sf3d") + " --kerning");
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(plain.out.find("kerning pairs"), std::string::npos) << plain.out;
+    EXPECT_EQ(plain.out.find("\n   65     86"), std::string::npos) << plain.out;
+#endif
+    test_support::Record a{65, 0, 0, 3, 10, 0, 0, 2, 2};
+    const auto damaged = test_support::PackedFontBuilder().Add(a).Kerning({{65, 65, -1}}).Trailing({'K', 'E'}).Build();
+    Spill(dir_ / "damaged.sf3d", std::string(damaged.begin(), damaged.end()));
+    const Outcome run = Inspect(At("damaged.sf3d") + " --kerning");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.ErrLines(), 1) << run.err;
+    EXPECT_NE(run.err.find("chunk list is damaged"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("   65     65  AA "), std::string::npos) << "the whole chunk before the damage is kept";
 }
 
 }  // namespace

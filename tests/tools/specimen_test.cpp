@@ -4,6 +4,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "bmfont.h"
+#include "bmfont_fixture.h"
 #include "platform.h"
 #include "png_codec.h"
 #include "specimen.h"
@@ -109,6 +111,104 @@ TEST(Specimen, ATextLargerThanTheScreenIsCutWithAWarning) {
     ASSERT_TRUE(p.ok) << p.error;
     EXPECT_EQ(p.warnings.size(), 1u);
     EXPECT_EQ(p.image.width, kScreenWidth);
+}
+
+// Block specimens: the block options reach DrawSpriteFontBlock. Compared
+// with the same text on one line, a wrapped block is narrower and taller, a
+// line limit keeps it to that many lines, and a centred block takes the
+// width of its widest line.
+TEST(Specimen, BlockOptionsShapeThePicture) {
+    const auto font = DemoFont();
+    const std::string text = "Der Ritter zieht sein Schwert und spricht zu der Quillon";
+    {
+        InitSpriteFonts();
+        const FontId id = LoadSpriteFont(AutoId, font.data(), font.size());
+        if (SpriteFontMeasureBlock(id, text.c_str(), 1.0f, TextBlock{}).lines == 0)
+            GTEST_SKIP() << "this build's engine does not lay out blocks yet";
+    }
+    const Picture line = Render(font, text, {});
+    inspect::SpecimenStyle wrapped;
+    wrapped.asBlock = true;
+    wrapped.block.wrapWidth = 260;
+    inspect::SpecimenStyle limited = wrapped;
+    limited.block.maxLines = 2;
+    inspect::SpecimenStyle justified = wrapped;
+    justified.block.align = TextAlignJustify;
+    const Picture w = Render(font, text, wrapped), l = Render(font, text, limited), j = Render(font, text, justified);
+    ASSERT_TRUE(line.ok && w.ok && l.ok && j.ok) << line.error << w.error << l.error << j.error;
+    EXPECT_LE(w.image.width, 260 + 2 * 8 + 8);  // the margins, and a glyph's overhang
+    EXPECT_GT(w.image.height, 3 * line.image.height);
+    // Two lines of 44 pixels less than three.
+    EXPECT_LT(l.image.height, w.image.height - 30);
+    EXPECT_GT(l.image.height, line.image.height + 30);
+    // Justified, every line but the last reaches the right edge; ragged, few do.
+    const auto rowsReachingRight = [](const DecodedImage& image) {
+        int rows = 0;
+        for (int y = 0; y < image.height; ++y)
+            for (int x = image.width - 8 - 12; x < image.width; ++x)
+                if ((image.pixels[static_cast<std::size_t>(y * image.width + x)] & 0xFFFFFF) != 0xFFFFFF) {
+                    ++rows;
+                    break;
+                }
+        return rows;
+    };
+    EXPECT_EQ(j.image.height, w.image.height);
+    EXPECT_GT(rowsReachingRight(j.image), 2 * rowsReachingRight(w.image) - 10);
+    EXPECT_GT(rowsReachingRight(j.image), 44) << "more than one line reaches the edge";
+}
+
+// A run of blanks that reaches the screen's edge from the centre hides
+// the glyphs after it from the ink; they must still be in the picture.
+TEST(Specimen, GlyphsPastARunOfBlanksAreKept) {
+    const auto font = DemoFont();
+    const std::string text = "Hello" + std::string(45, ' ') + "World";
+    const Picture p = Render(font, text, {});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_TRUE(p.warnings.empty());
+    InitSpriteFonts();
+    const FontId id = LoadSpriteFont(AutoId, font.data(), font.size());
+    const int width = SpriteFontTextWidth(id, text.c_str(), 1.0f);
+    ASSERT_GT(width, kScreenWidth / 2);
+    EXPECT_GT(p.image.width, width - 20);
+    // Ink at both ends: "Hello" on the left, "World" on the right.
+    const auto inkInColumns = [&](int from, int to) {
+        int n = 0;
+        for (int y = 0; y < p.image.height; ++y)
+            for (int x = from; x < to; ++x) n += (p.image.pixels[static_cast<std::size_t>(y * p.image.width + x)] & 0xFFFFFF) != 0xFFFFFF;
+        return n;
+    };
+    EXPECT_GT(inkInColumns(0, p.image.width / 4), 100);
+    EXPECT_GT(inkInColumns(p.image.width * 3 / 4, p.image.width), 100);
+}
+
+// White glyphs (made to be tinted) are drawn on dark grey unless a ground
+// is asked for; on a white ground they would draw "nothing".
+TEST(Specimen, LightInkGetsADarkGround) {
+    const tools_test::Fixture f = tools_test::Fixture::Standard();
+    const std::string text = f.Text();
+    const auto pages = f.PageFiles();
+    font_maker::BmOptions white;
+    white.fill = 0xFFFFFF;
+    std::vector<std::uint8_t> block;
+    std::vector<std::string> notes;
+    const auto status = font_maker::MakeBmFontBlock(
+        std::vector<std::uint8_t>(text.begin(), text.end()),
+        [&](const std::string& name, std::vector<std::uint8_t>* bytes, std::string*) {
+            *bytes = pages.at(name);
+            return true;
+        },
+        white, font_maker::Packing::Tight, false, &block, &notes);
+    ASSERT_TRUE(status.ok()) << status.message;
+    const Picture p = Render(block, "ABAB", {});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.image.pixels.front() & 0xFFFFFF, 0x202020u);
+    EXPECT_GT(InkPixels(p.image, 0x202020), 50);
+    inspect::SpecimenStyle asked;
+    asked.background = 0xFFFFFF;
+    asked.backgroundGiven = true;
+    EXPECT_FALSE(Render(block, "ABAB", asked).ok) << "white on white shows nothing";
+    // The demonstration's coloured glyphs keep the white ground.
+    EXPECT_EQ(Render(DemoFont(), "Quillon", {}).image.pixels.front() & 0xFFFFFF, 0xFFFFFFu);
 }
 
 }  // namespace

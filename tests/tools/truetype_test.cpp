@@ -5,10 +5,13 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <cmath>
+
 #include <algorithm>
 #include <filesystem>
 
 #include "atlas_packer.h"
+#include "face_kerning.h"
 #include "file_io.h"
 #include "font_block.h"
 #include "font_check.h"
@@ -31,16 +34,18 @@ std::string FaceFile(const char* path) { return std::filesystem::exists(path) ? 
 const std::string kDejaVu = FaceFile(DEJAVU_SANS_FILE);
 const std::string kHeros = FaceFile(TEXGYRE_HEROS_FILE);
 
-Made MakeFont(const std::string& path, const Style& style, std::int32_t codePage, Packing packing = Packing::Tight) {
+Made MakeFont(const std::string& path, const Style& style, std::int32_t codePage, Packing packing = Packing::Tight,
+              bool kerning = true) {
     Made made;
     std::vector<std::uint8_t> bytes;
     std::string error;
     EXPECT_TRUE(sftools::ReadFile(path, &bytes, &error)) << error;
     std::vector<font_maker::GlyphImage> glyphs;
-    auto status = font_maker::RenderFace(bytes, style, codePage, &glyphs, &made.notes);
+    sftools::FontChunks chunks;
+    auto status = font_maker::RenderFace(bytes, style, codePage, &glyphs, &made.notes, &chunks, kerning);
     EXPECT_TRUE(status.ok()) << status.message;
     // One PNG pass: these tests look at pixels and records, not at file size.
-    if (status.ok()) status = font_maker::BuildPackedFont(std::move(glyphs), packing, &made.block, false);
+    if (status.ok()) status = font_maker::BuildPackedFont(std::move(glyphs), packing, &made.block, false, chunks);
     EXPECT_TRUE(status.ok()) << status.message;
     return made;
 }
@@ -62,6 +67,13 @@ public:
         return static_cast<int>((face_->glyph->advance.x + 32) >> 6);
     }
     int Ascender() const { return static_cast<int>((face_->size->metrics.ascender + 32) >> 6); }
+    // The legacy kern table's amount in design units, and the units per em.
+    long KernUnits(char32_t left, char32_t right) {
+        FT_Vector v{0, 0};
+        FT_Get_Kerning(face_, FT_Get_Char_Index(face_, left), FT_Get_Char_Index(face_, right), FT_KERNING_UNSCALED, &v);
+        return v.x;
+    }
+    int UnitsPerEm() const { return face_->units_per_EM; }
     int LineHeight() const { return static_cast<int>((face_->size->metrics.height + 32) >> 6); }
 
 private:
@@ -102,7 +114,10 @@ TEST_F(TrueType, LoadsWithTheCodePagesGlyphsAndMeasuresAsTheFaceAdvances) {
     EXPECT_LT(h.offsetY, face.Ascender() / 2);
     // The sound font the inspector sees.
     EXPECT_TRUE(inspect::CheckFont(made.block).problems.empty());
-    EXPECT_TRUE(made.notes.empty()) << made.notes.front();
+    // Without HarfBuzz a note says the kerning is left out.
+    if (font_maker::FaceKerningAvailable()) {
+        EXPECT_TRUE(made.notes.empty()) << made.notes.front();
+    }
 }
 
 TEST_F(TrueType, AnOpenTypeFaceInLatin9) {
@@ -219,6 +234,93 @@ TEST_F(TrueType, GridAndTightPackingHoldTheSameGlyphsApart) {
             EXPECT_EQ((g.srcX - 1) % pitchX, 0) << int{g.code};
         }
     EXPECT_LT(tight->png.size(), grid->png.size());
+}
+
+// Kerning from a face reaches the engine in atlas pixels, scaled to the
+// size the font was made at; the metrics chunk holds the face's line.
+class FaceKerning : public TrueType {
+protected:
+    void SetUp() override {
+        TrueType::SetUp();
+        if (IsSkipped()) return;
+        if (!font_maker::FaceKerningAvailable()) GTEST_SKIP() << "this build reads no kerning (no HarfBuzz)";
+    }
+};
+
+TEST_F(FaceKerning, DejaVuPairsMatchItsKernTableScaledToTheSize) {
+    for (int pixels : {32, 64}) {
+        Style style;
+        style.pixelSize = pixels;
+        const Made made = MakeFont(kDejaVu, style, CodePageWindows1252);
+        const FontId id = LoadSpriteFont(AutoId, made.block.data(), made.block.size());
+        FaceFacts face(kDejaVu, pixels);
+        // DejaVu Sans keeps the same pairs in GPOS and in its legacy kern table,
+        // which FreeType reads on its own: an independent expectation.
+        for (const char* pair : {"AV", "VA", "To", "LT", "Yo", "Av", "P.", "AY"}) {
+            const long units = face.KernUnits(static_cast<unsigned char>(pair[0]), static_cast<unsigned char>(pair[1]));
+            ASSERT_NE(units, 0) << pair;
+            const auto expected = static_cast<std::int32_t>(std::nearbyint(static_cast<double>(units) * pixels / face.UnitsPerEm()));
+            EXPECT_EQ(SpriteFontKerning(id, static_cast<unsigned char>(pair[0]), static_cast<unsigned char>(pair[1])), expected)
+                << pair << " at " << pixels << " px";
+        }
+        EXPECT_EQ(SpriteFontKerning(id, 'f', 'f'), 0);
+        SpriteFontMetrics metrics{};
+        ASSERT_TRUE(GetSpriteFontMetrics(id, &metrics));
+        EXPECT_TRUE(metrics.hasMetrics);
+        EXPECT_EQ(metrics.lineHeight, face.LineHeight());
+        EXPECT_EQ(metrics.baseline, face.Ascender());
+        EXPECT_EQ(metrics.codePage, CodePageWindows1252);
+        EXPECT_GT(metrics.kerningPairs, 500);
+        // Every pair names two glyphs and none is 0: the inspector finds nothing.
+        const inspect::FontReport report = inspect::CheckFont(made.block);
+        EXPECT_TRUE(report.problems.empty()) << report.problems.front().text;
+        EXPECT_EQ(report.kerning.size(), static_cast<std::size_t>(metrics.kerningPairs));
+        for (const auto& pair : report.kerning) EXPECT_NE(pair.amount, 0);
+        // The unsized load stops at the terminator: no chunk, no kerning.
+        const FontId unsized = LoadSpriteFont(AutoId, made.block.data());
+        EXPECT_EQ(SpriteFontKerning(unsized, 'A', 'V'), 0);
+    }
+}
+
+// An OpenType face with no kern table, GPOS only; the pairs go through the
+// code page: Y diaeresis is 0x9F in Windows-1252 and 0xBE in Latin-9.
+TEST_F(FaceKerning, GposPairsFollowTheCodePage) {
+    if (kHeros.empty()) GTEST_SKIP() << "TeX Gyre Heros is not installed (fonts-texgyre)";
+    const Made heros = MakeFont(kHeros, Style{}, CodePageWindows1252);
+    const FontId h = LoadSpriteFont(AutoId, heros.block.data(), heros.block.size());
+    FaceFacts face(kHeros, 32);
+    EXPECT_EQ(face.KernUnits('A', 'V'), 0) << "no kern table";
+    EXPECT_LT(SpriteFontKerning(h, 'A', 'V'), 0);
+    EXPECT_LT(SpriteFontKerning(h, 'T', 'o'), 0);
+    EXPECT_GT(SpriteFontKerning(h, 'T', 'o'), -16) << "a fraction of the em, not design units";
+
+    const Made cp1252 = MakeFont(kDejaVu, Style{}, CodePageWindows1252);
+    const Made latin9 = MakeFont(kDejaVu, Style{}, CodePageLatin9);
+    const FontId a = LoadSpriteFont(AutoId, cp1252.block.data(), cp1252.block.size());
+    const FontId b = LoadSpriteFont(AutoId, latin9.block.data(), latin9.block.size());
+    ASSERT_NE(SpriteFontKerning(a, 'A', 0x9F), 0);
+    EXPECT_EQ(SpriteFontKerning(b, 'A', 0xBE), SpriteFontKerning(a, 'A', 0x9F));
+    EXPECT_EQ(SpriteFontKerning(b, 'A', 0x9F), 0) << "0x9F is a control code in Latin-9";
+    SpriteFontMetrics metrics{};
+    ASSERT_TRUE(GetSpriteFontMetrics(b, &metrics));
+    EXPECT_EQ(metrics.codePage, CodePageLatin9);
+}
+
+// Without kerning the block has the metrics chunk only, and everything
+// else is as with it.
+TEST_F(FaceKerning, NoKerningLeavesThePairsOut) {
+    const Made with = MakeFont(kDejaVu, Style{}, CodePageWindows1252);
+    const Made without = MakeFont(kDejaVu, Style{}, CodePageWindows1252, Packing::Tight, false);
+    const auto a = sftools::UnpackFont(with.block);
+    const auto b = sftools::UnpackFont(without.block);
+    ASSERT_TRUE(a && b);
+    EXPECT_FALSE(a->chunks.kerning.empty());
+    EXPECT_TRUE(b->chunks.kerning.empty());
+    ASSERT_TRUE(b->chunks.metrics);
+    EXPECT_EQ(b->chunks.metrics->lineHeight, a->chunks.metrics->lineHeight);
+    EXPECT_TRUE(std::equal(a->png.begin(), a->png.end(), b->png.begin(), b->png.end()));
+    const FontId id = LoadSpriteFont(AutoId, without.block.data(), without.block.size());
+    EXPECT_EQ(SpriteFontKerning(id, 'A', 'V'), 0);
 }
 
 }  // namespace

@@ -37,6 +37,3 @@ private:
     std::vector<std::uint32_t> small_;
 };
 
-// Writes bytes to path through a temporary file, so a failed write leaves
-// no half-written picture behind.
-bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string* error);

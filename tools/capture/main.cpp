@@ -1,6 +1,7 @@
 // spritefont_capture: renders frames of the demonstration headless, exactly
 // as its window shows them, into PNG files.
-#include <cerrno>
+#include <algorithm>
+#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -8,6 +9,8 @@
 
 #include "apng.h"
 #include "capture.h"
+#include "command_line.h"
+#include "file_io.h"
 
 namespace {
 
@@ -28,26 +31,24 @@ const char kUsage[] =
     "  --fps F     pictures per second of the animation\n"
     "  --shrink S  make the picture S times smaller (1, 2 or 4; default 1)\n"
     "  --out FILE  where to write the PNG\n"
-    "  --help      this text\n";
-
-bool ParseWhole(const char* text, long min, long max, long* out) {
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || value < min || value > max) return false;
-    *out = value;
-    return true;
-}
+    "  --help      this text\n"
+    "\n"
+    "Exit status: 0 written, 1 the picture could not be made or written,\n"
+    "2 wrong command line.\n";
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "spritefont_capture: %s\n", message.c_str());
     return 1;
 }
 
+// Wrong command lines exit 2, as with the other tools, so scripts can tell
+// them from failed work.
+int Usage(const std::string& message) { return CommandLineError("spritefont_capture", message); }
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    long frame = 1, from = 0, to = 0, step = 1, fps = 0, shrink = 1;
+    std::int32_t frame = 1, from = 0, to = 0, step = 1, fps = 0, shrink = 1;
     bool animation = false;
     std::string out;
     for (int i = 1; i < argc; ++i) {
@@ -56,23 +57,25 @@ int main(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        if (i + 1 >= argc) return Fail("missing value after " + arg + " (see --help)");
-        const char* value = argv[++i];
+        static const char* const kValueOptions[] = {"--frame", "--from", "--to", "--step", "--fps", "--shrink", "--out"};
+        if (std::find(std::begin(kValueOptions), std::end(kValueOptions), arg) == std::end(kValueOptions))
+            return Usage("unknown option " + arg);
+        if (i + 1 >= argc) return Usage("missing value after " + arg);
+        const std::string value = argv[++i];
         // t is a float: whole numbers up to 2^24 are exact, and there the animation stands still.
         const long maxFrame = 16777216;
         bool ok = true;
-        if (arg == "--frame") ok = ParseWhole(value, 1, maxFrame, &frame);
-        else if (arg == "--from") ok = ParseWhole(value, 1, maxFrame, &from), animation = true;
-        else if (arg == "--to") ok = ParseWhole(value, 1, maxFrame, &to), animation = true;
-        else if (arg == "--step") ok = ParseWhole(value, 1, maxFrame, &step);
-        else if (arg == "--fps") ok = ParseWhole(value, 1, 1000, &fps);
-        else if (arg == "--shrink") ok = ParseWhole(value, 1, 4, &shrink) && shrink != 3;
+        if (arg == "--frame") ok = ParseInt(value, 1, maxFrame, &frame);
+        else if (arg == "--from") ok = ParseInt(value, 1, maxFrame, &from), animation = true;
+        else if (arg == "--to") ok = ParseInt(value, 1, maxFrame, &to), animation = true;
+        else if (arg == "--step") ok = ParseInt(value, 1, maxFrame, &step);
+        else if (arg == "--fps") ok = ParseInt(value, 1, 1000, &fps);
+        else if (arg == "--shrink") ok = ParseInt(value, 1, 4, &shrink) && shrink != 3;
         else if (arg == "--out") out = value;
-        else return Fail("unknown option " + arg + " (see --help)");
-        if (!ok) return Fail("bad value for " + arg + ": " + value);
+        if (!ok) return Usage("bad value for " + arg + ": " + value);
     }
-    if (animation && (from == 0 || to == 0 || to < from)) return Fail("an animation needs --from A and --to B with B >= A");
-    if (animation && (to - from) / step + 1 > 2000) return Fail("more than 2000 pictures; use a larger --step");
+    if (animation && (from == 0 || to == 0 || to < from)) return Usage("an animation needs --from A and --to B with B >= A");
+    if (animation && (to - from) / step + 1 > 2000) return Usage("more than 2000 pictures; use a larger --step");
     if (out.empty()) out = animation ? "animation.png" : "frame.png";
 
     std::string error;
@@ -92,7 +95,8 @@ int main(int argc, char** argv) {
         bytes = AssembleApng(stills, 1, static_cast<std::uint16_t>(rate > 0 ? rate : 1));
     }
     if (bytes.empty()) return Fail("cannot encode the picture");
-    if (!WriteFileAtomically(out, bytes, &error)) return Fail(error);
+    // The tools' one writer: a failed write leaves no half-written picture.
+    if (!sftools::WriteFileAtomically(out, bytes, &error)) return Fail(error);
     std::printf("wrote %s (%zu bytes)\n", out.c_str(), bytes.size());
     return 0;
 }

@@ -79,21 +79,42 @@ std::vector<std::uint8_t> EncodePng(std::span<const std::uint8_t> pixels, int wi
     return best;
 }
 
-std::optional<Image> DecodePng(std::span<const std::uint8_t> png) {
+std::optional<Image> DecodePng(std::span<const std::uint8_t> png, std::string* why) {
+    const auto refuse = [why](std::string reason) -> std::optional<Image> {
+        if (why != nullptr) *why = std::move(reason);
+        return std::nullopt;
+    };
     // The simplified API checks the signature and every chunk's CRC itself.
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, png.data(), png.size())) return std::nullopt;
+    if (!png_image_begin_read_from_memory(&image, png.data(), png.size()))
+        return refuse("it does not decode as a PNG");
+    // The header is all that has been read: the size is judged before any
+    // pixel memory is taken, in 64 bits so that nothing wraps.
+    const std::uint64_t width = image.width, height = image.height;
+    if (width == 0 || height == 0 || width > kMaxDecodeSide || height > kMaxDecodeSide) {
+        png_image_free(&image);
+        return refuse("it is " + std::to_string(width) + " x " + std::to_string(height) +
+                      " pixels; at most " + std::to_string(kMaxDecodeSide) + " a side is read");
+    }
+    // Deflate expands one byte into at most about 1032; with one bit a pixel
+    // at the least, data shorter than this cannot hold the declared image.
+    const std::uint64_t leastFiltered = height * (1 + (width + 7) / 8);
+    if (std::uint64_t{png.size()} * 1032 < leastFiltered) {
+        png_image_free(&image);
+        return refuse("it declares " + std::to_string(width) + " x " + std::to_string(height) +
+                      " pixels, more than its " + std::to_string(png.size()) + " bytes can hold");
+    }
     // 8-bit RGBA output keeps straight alpha; only linear formats premultiply.
     image.format = PNG_FORMAT_RGBA;
     Image out;
     out.width = static_cast<int>(image.width);
     out.height = static_cast<int>(image.height);
-    out.rgba.resize(PNG_IMAGE_SIZE(image));
+    out.rgba.resize(static_cast<std::size_t>(width * height * 4));
     if (!png_image_finish_read(&image, nullptr, out.rgba.data(), 0, nullptr)) {
         png_image_free(&image);
-        return std::nullopt;
+        return refuse("its image data is damaged or cut short");
     }
     return out;
 }

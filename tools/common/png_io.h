@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace sftools {
@@ -23,7 +24,14 @@ struct Image {
 std::vector<std::uint8_t> EncodePng(std::span<const std::uint8_t> pixels, int width, int height,
                                     int channels, bool thorough = true);
 
-// Decodes any PNG libpng reads into 8-bit RGBA; nothing when it does not.
-std::optional<Image> DecodePng(std::span<const std::uint8_t> png);
+// Images larger than this a side are refused unread: 8192 x 8192 RGBA is
+// 256 MiB, the most one decoded image may take.
+inline constexpr std::uint64_t kMaxDecodeSide = 8192;
+
+// Decodes any PNG libpng reads into 8-bit RGBA; nothing when it does not,
+// with the reason in *why when why is given. The declared size is checked
+// against kMaxDecodeSide and against what the data can hold before any
+// pixel memory is taken.
+std::optional<Image> DecodePng(std::span<const std::uint8_t> png, std::string* why = nullptr);
 
 }  // namespace sftools

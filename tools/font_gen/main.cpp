@@ -2,38 +2,25 @@
 // out a specimen of it.
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "file_io.h"
 #include "font_builder.h"
 #include "packed_font.h"
 #include "png_io.h"
 
 namespace {
 
-// Whole files: a packed font is a few hundred kilobytes at most.
-bool ReadFile(const std::string& path, std::vector<std::uint8_t>* out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-// Only reports success once the bytes are flushed: a full disk must not pass.
-bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out.flush());
-}
+const char kUsage[] =
+    "usage: font_gen font FACE.otf OUT.sf3d      draw the packed font\n"
+    "       font_gen report FACE.otf             compare the face with the metric table\n"
+    "       font_gen specimen FONT.sf3d OUT.png  lay out the demonstration's captions\n"
+    "\n"
+    "Exit status: 0 done, 1 the work failed, 2 wrong command line.\n";
 
 int Usage() {
-    std::fputs(
-        "usage: font_gen font FACE.otf OUT.sf3d      draw the packed font\n"
-        "       font_gen report FACE.otf             compare the face with the metric table\n"
-        "       font_gen specimen FONT.sf3d OUT.png  lay out the demonstration's captions\n",
-        stderr);
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -41,6 +28,10 @@ int Usage() {
 
 // Exit status 0 on success, 1 when the work failed, 2 for a wrong command line.
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     if (argc < 3) return Usage();
     const std::string mode = argv[1];
     std::string error;
@@ -58,16 +49,16 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "font_gen: %s\n", error.c_str());
             return 1;
         }
-        if (!WriteFile(argv[3], block)) {
-            std::fprintf(stderr, "font_gen: cannot write %s\n", argv[3]);
+        if (!sftools::WriteFileAtomically(argv[3], block, &error)) {
+            std::fprintf(stderr, "font_gen: %s\n", error.c_str());
             return 1;
         }
         return 0;
     }
     if (mode == "specimen" && argc == 4) {
         std::vector<std::uint8_t> block;
-        if (!ReadFile(argv[2], &block)) {
-            std::fprintf(stderr, "font_gen: cannot read %s\n", argv[2]);
+        if (!sftools::ReadFile(argv[2], &block, &error)) {
+            std::fprintf(stderr, "font_gen: %s\n", error.c_str());
             return 1;
         }
         std::vector<std::uint8_t> png;
@@ -75,8 +66,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "font_gen: %s\n", error.c_str());
             return 1;
         }
-        if (!WriteFile(argv[3], png)) {
-            std::fprintf(stderr, "font_gen: cannot write %s\n", argv[3]);
+        if (!sftools::WriteFileAtomically(argv[3], png, &error)) {
+            std::fprintf(stderr, "font_gen: %s\n", error.c_str());
             return 1;
         }
         return 0;

@@ -1,6 +1,7 @@
 #include "atlas_packer.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -116,7 +117,7 @@ void BleedColour(std::vector<std::uint8_t>* atlas, std::int32_t width, std::int3
 }  // namespace
 
 MakeStatus BuildPackedFont(std::vector<GlyphImage> glyphs, Packing packing,
-                           std::vector<std::uint8_t>* block, bool thorough) {
+                           std::vector<std::uint8_t>* block, bool thorough, const sftools::FontChunks& chunks) {
     if (glyphs.empty()) return Fail(MakeError::NoGlyphs, "the font has no glyph to write");
     // Ascending codes: the records are written in this order.
     std::sort(glyphs.begin(), glyphs.end(),
@@ -134,6 +135,15 @@ MakeStatus BuildPackedFont(std::vector<GlyphImage> glyphs, Packing packing,
                 return Fail(MakeError::MetricTooLarge, "code " + std::to_string(g.code) + ": the value " +
                                                            std::to_string(v) + " does not fit 16 bits");
     }
+    // A font that converts into nothing visible (an empty face, a file that
+    // only looked like a font) would load and then draw nothing at all.
+    const bool ink = std::any_of(glyphs.begin(), glyphs.end(), [](const GlyphImage& g) {
+        for (std::size_t i = 3; i < g.rgba.size(); i += 4)
+            if (g.rgba[i] != 0) return true;
+        return false;
+    });
+    if (!ink)
+        return Fail(MakeError::NoInk, "every glyph is empty (no texel has any alpha): the font would draw nothing");
     // Sizes are checked before any pixel memory is taken.
     std::vector<Place> places(glyphs.size());
     std::int64_t width = 0, height = 0;
@@ -173,7 +183,13 @@ MakeStatus BuildPackedFont(std::vector<GlyphImage> glyphs, Packing packing,
     BleedColour(&atlas, w, h);
     const auto png = sftools::EncodePng(atlas, w, h, 4, thorough);
     if (png.empty()) return Fail(MakeError::EncodeFailed, "libpng could not encode the atlas");
-    *block = sftools::PackFont(png, records);
+    // A pair naming a code without a glyph could never apply, and one of 0 changes nothing.
+    sftools::FontChunks kept{chunks.metrics, {}};
+    std::array<bool, 256> present{};
+    for (const GlyphImage& g : glyphs) present[g.code] = true;
+    for (const sprite_font_format::KerningPair& pair : chunks.kerning)
+        if (present[pair.first] && present[pair.second] && pair.amount != 0) kept.kerning.push_back(pair);
+    *block = sftools::PackFont(png, records, kept);
     return {};
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "font_block.h"
 #include "make_status.h"
 
 namespace font_maker {
@@ -29,7 +30,12 @@ inline constexpr std::int32_t kMaxAtlasSide = 8192;
 // 8-bit RGBA PNG and writes the block with its records in ascending code
 // order. Glyphs of no pixels get the empty rectangle at (0, 0). thorough
 // picks the smallest PNG of a dozen encodings; otherwise one, much faster.
+// A font whose glyphs have no texel with any alpha draws nothing and is
+// refused (NoInk). chunks go after the terminator (none: the block is the
+// old format exactly); kerning pairs of 0 or naming a code without a glyph
+// are left out.
 MakeStatus BuildPackedFont(std::vector<GlyphImage> glyphs, Packing packing,
-                           std::vector<std::uint8_t>* block, bool thorough = true);
+                           std::vector<std::uint8_t>* block, bool thorough = true,
+                           const sftools::FontChunks& chunks = {});
 
 }  // namespace font_maker

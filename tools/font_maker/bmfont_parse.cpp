@@ -46,11 +46,15 @@ public:
             if (k == key) found = &v;
         return found;
     }
-    // Leaves *out alone when the key is missing, unless it is required.
+    // Leaves *out alone when the key is missing, unless it is required. An
+    // empty value (Littera writes unicode= so) counts as missing.
     bool Number(std::string_view key, std::int64_t* out, bool required, MakeStatus* status) const {
         const std::string* value = Find(key);
-        if (value == nullptr) {
-            if (required) *status = Fail(MakeError::Malformed, where_ + ": " + std::string(key) + " is missing");
+        if (value == nullptr || value->empty()) {
+            if (required)
+                *status = Fail(MakeError::Malformed, where_ + ": " + std::string(key) +
+                                                         (value == nullptr ? " is missing" : " is empty") +
+                                                         " (is the file cut short?)");
             return !required;
         }
         if (!ParseWhole(*value, out)) {
@@ -81,9 +85,15 @@ MakeStatus ApplyTag(std::string_view tag, const Attributes& attributes, const st
         // Without the line height there is nothing to fill the records' lineHeight with.
         if (!r.Number("lineHeight", &font->lineHeight, true, &status) ||
             !r.Number("base", &font->base, false, &status) ||
+            !r.Number("scaleW", &font->scaleW, false, &status) ||
+            !r.Number("scaleH", &font->scaleH, false, &status) ||
             !r.Number("pages", &font->pages, false, &status) || !r.Number("packed", &flag, false, &status))
             return status;
         font->packed = flag != 0;
+    } else if (tag == "distanceField") {
+        const std::string* type = r.Find("fieldType");
+        font->fieldType = type != nullptr && !type->empty() ? *type : "sdf";
+        if (!r.Number("distanceRange", &font->distanceRange, false, &status)) return status;
     } else if (tag == "page") {
         std::int64_t id = 0;
         if (!r.Number("id", &id, true, &status)) return status;
@@ -95,19 +105,33 @@ MakeStatus ApplyTag(std::string_view tag, const Attributes& attributes, const st
         font->pageFiles[id] = *file;
     } else if (tag == "char") {
         BmChar c;
-        if (!r.Number("id", &c.id, true, &status) || !r.Number("x", &c.x, false, &status) ||
-            !r.Number("y", &c.y, false, &status) || !r.Number("width", &c.width, false, &status) ||
-            !r.Number("height", &c.height, false, &status) ||
-            !r.Number("xoffset", &c.xoffset, false, &status) ||
-            !r.Number("yoffset", &c.yoffset, false, &status) ||
-            !r.Number("xadvance", &c.xadvance, false, &status) ||
+        // Every writer gives the rectangle, offsets and advance; a char
+        // without one of them is a line cut short, not a zero.
+        if (!r.Number("id", &c.id, true, &status) || !r.Number("x", &c.x, true, &status) ||
+            !r.Number("y", &c.y, true, &status) || !r.Number("width", &c.width, true, &status) ||
+            !r.Number("height", &c.height, true, &status) ||
+            !r.Number("xoffset", &c.xoffset, true, &status) ||
+            !r.Number("yoffset", &c.yoffset, true, &status) ||
+            !r.Number("xadvance", &c.xadvance, true, &status) ||
             !r.Number("page", &c.page, false, &status) || !r.Number("chnl", &c.chnl, false, &status))
             return status;
+        // Writers give page and chnl on every char or on none; a char that
+        // lacks one the others have ends a file cut in the middle of its line.
+        const bool hasPage = r.Find("page") != nullptr, hasChnl = r.Find("chnl") != nullptr;
+        if (font->chars.empty()) {
+            font->charsHavePage = hasPage, font->charsHaveChnl = hasChnl;
+        } else if ((font->charsHavePage && !hasPage) || (font->charsHaveChnl && !hasChnl)) {
+            return Fail(MakeError::Malformed, where + ": the char lacks " + (font->charsHavePage && !hasPage ? "page" : "chnl") +
+                                                  ", which the chars before it have (is the file cut short?)");
+        }
         // Duplicates are kept here and refused by the conversion, which knows codes.
         font->chars.push_back(c);
     } else if (tag == "kerning") {
-        // Only counted: the packed font has no place for them, the note says how many.
-        ++font->kerningPairs;
+        BmKerning k;
+        if (!r.Number("first", &k.first, true, &status) || !r.Number("second", &k.second, true, &status) ||
+            !r.Number("amount", &k.amount, true, &status))
+            return status;
+        font->kerning.push_back(k);
     }
     // chars, kernings, pages, font and anything newer carry nothing we use.
     return {};
@@ -300,6 +324,8 @@ MakeStatus ParseBinary(std::span<const std::uint8_t> b, BmFont* font) {
             sawCommon = true;
             font->lineHeight = u16(p);
             font->base = u16(p + 2);
+            font->scaleW = u16(p + 4);
+            font->scaleH = u16(p + 6);
             font->pages = u16(p + 8);
             // Only the packed bit is defined in this byte; the rest are reserved zeros.
             font->packed = p[10] != 0;
@@ -327,8 +353,10 @@ MakeStatus ParseBinary(std::span<const std::uint8_t> b, BmFont* font) {
                 font->chars.push_back(c);
             }
         } else if (type == 5) {
+            // 10 bytes a pair: first and second u32, amount i16.
             if (size % 10 != 0) return Fail(MakeError::Malformed, "the kerning block is not a whole number of pairs");
-            font->kerningPairs += size / 10;
+            for (std::size_t k = 0; k < size; k += 10)
+                font->kerning.push_back({sftools::GetLe32(p + k), sftools::GetLe32(p + k + 4), s16(p + k + 8)});
         }
         at += size;
     }
@@ -376,6 +404,17 @@ MakeStatus ParseBmFont(std::span<const std::uint8_t> bytes, BmFont* font) {
     }
     font->format = BmFormat::Text;
     return ParseText(text, font);
+}
+
+MakeStatus ParseBmFontAs(BmFormat format, std::span<const std::uint8_t> bytes, BmFont* font) {
+    *font = BmFont{};
+    font->format = format;
+    switch (format) {
+        case BmFormat::Binary: return ParseBinary(bytes, font);
+        case BmFormat::Xml: return ParseXml(AsText(bytes), font);
+        case BmFormat::Text: break;
+    }
+    return ParseText(AsText(bytes), font);
 }
 
 }  // namespace font_maker

@@ -1,8 +1,10 @@
 // spritefont_make: writes a packed font from a TrueType/OpenType face or
 // from a BMFont font (text, XML or binary).
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <new>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -30,15 +32,23 @@ const char kUsage[] =
     "  - a BMFont font in its text, XML or binary form (.fnt), whose pages\n"
     "    (PNG files beside it) are merged into one atlas.\n"
     "Characters are mapped to the code page; those it lacks are left out with\n"
-    "a note. Kerning pairs of a BMFont font are dropped with a warning.\n"
+    "a note. A BMFont font's kerning pairs between characters it keeps, its\n"
+    "line height, baseline and code page go into the packed font too. A\n"
+    "distance-field BMFont font keeps its field as the glyphs' coverage, marked\n"
+    "as a field in the font's metrics (drawn plainly it looks blurred).\n"
     "OUT is written only when the whole font is made.\n"
     "\n"
-    "  --codepage NAME      windows-1252 (default), latin-1 or latin-9\n"
+    "  --code-page NAME     windows-1252 (default), windows-1250 (Central\n"
+    "                       European), windows-1251 (Cyrillic), windows-1253\n"
+    "                       (Greek), latin-1 or latin-9 (--codepage also works)\n"
+    "  --fill RRGGBB        colour of the glyphs (default FFFFFF for faces; a\n"
+    "                       BMFont font keeps its pages' colours unless given)\n"
+    "  --no-kerning         leave the kerning pairs out\n"
     "  --packing grid|tight grid: equal cells in code order; tight (default):\n"
     "                       shelves, the smallest atlas\n"
+    "  --no-kerning         leave the font's kerning pairs out\n"
     "TrueType/OpenType only:\n"
     "  --size PX            pixel size (1..1024, default 32)\n"
-    "  --fill RRGGBB        colour of the glyphs (default FFFFFF)\n"
     "  --gradient TOP,BOTTOM  vertical gradient over the line, e.g. 2050C0,A01466\n"
     "  --outline PX         outline this many pixels wide (0..32)\n"
     "  --outline-colour RRGGBB  (default 000000)\n"
@@ -96,9 +106,7 @@ bool StyledFace(const Style& s) {
 }
 #endif
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     std::int32_t codePage = CodePageWindows1252;
     // Tight by default: the smallest atlas, and the format allows any rectangles.
     Packing packing = Packing::Tight;
@@ -106,21 +114,33 @@ int main(int argc, char** argv) {
     std::vector<std::string> positional, faceOnly;
     Style style;
     FieldRequest field;
+    BmOptions bmOptions;
+    bool kerning = true;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
         }
+        if (arg == "--no-kerning") {
+            kerning = false;
+            bmOptions.kerning = false;
+            continue;
+        }
         // Anything not an option is a file name; "-" alone is one too.
         if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
             positional.push_back(arg);
             continue;
         }
+        static const char* const kValueOptions[] = {
+            "--codepage", "--code-page", "--packing", "--fill", "--size", "--gradient", "--outline",
+            "--outline-colour", "--shadow", "--shadow-colour", "--shadow-opacity", "--distance-field", "--range"};
+        if (std::find(std::begin(kValueOptions), std::end(kValueOptions), arg) == std::end(kValueOptions))
+            return Usage("unknown option " + arg);
         if (i + 1 >= argc) return Usage("missing value after " + arg);
         const std::string value = argv[++i];
         bool ok = true;
-        if (arg == "--codepage") {
+        if (arg == "--codepage" || arg == "--code-page") {
             const auto cp = sftools::ParseCodePage(value);
             ok = cp.has_value();
             if (ok) codePage = *cp;
@@ -130,13 +150,16 @@ int main(int argc, char** argv) {
         } else if (arg == "--distance-field" || arg == "--range") {
             faceOnly.push_back(arg);
             ok = ParseFieldOption(arg, value, &field);
-        } else if (arg == "--size" || arg == "--fill" || arg == "--gradient" || arg == "--outline" ||
+        } else if (arg == "--fill") {
+            std::uint32_t fill = 0;
+            ok = ParseHexColour(value, &fill) && ParseColour(value, &style.fill);
+            if (ok) bmOptions.fill = fill;
+        } else if (arg == "--size" || arg == "--gradient" || arg == "--outline" ||
                    arg == "--outline-colour" || arg == "--shadow" || arg == "--shadow-colour" ||
                    arg == "--shadow-opacity") {
             faceOnly.push_back(arg);
             std::string a, b;
             if (arg == "--size") ok = ParseInt(value, 1, kMaxPixelSize, &style.pixelSize);
-            else if (arg == "--fill") ok = ParseColour(value, &style.fill);
             else if (arg == "--gradient") {
                 Rgb top, bottom;
                 ok = SplitPair(value, &a, &b) && ParseColour(a, &top) && ParseColour(b, &bottom);
@@ -172,27 +195,30 @@ int main(int argc, char** argv) {
     }
     std::vector<GlyphImage> glyphs;
     std::vector<std::string> notes;
+    std::vector<std::uint8_t> block;
+    sftools::FontChunks chunks;
     MakeStatus status;
     [[maybe_unused]] sprite_font_format::Metrics fieldMetrics{};
+    bool packed = false;
     // The content decides, not the extension: .fnt is used for all three forms
     // and faces come as .ttf, .otf, .ttc or nothing.
     if (LooksLikeBmFont(bytes)) {
         if (!faceOnly.empty()) return Usage(faceOnly.front() + " applies to TrueType/OpenType faces, not to BMFont fonts");
-        BmFont font;
-        status = ParseBmFont(bytes, &font);
-        if (status.ok()) {
-            // Page files are named relative to the font file's folder.
-            const std::filesystem::path folder = std::filesystem::path(input).parent_path();
-            const PageReader readPage = [&](const std::string& file, std::vector<std::uint8_t>* page, std::string* e) {
-                return sftools::ReadFile((folder / file).string(), page, e);
-            };
-            status = ConvertBmFont(font, readPage, codePage, &glyphs, &notes);
-        }
+        bmOptions.codePage = codePage;
+        // Page files are named relative to the font file's folder.
+        status = MakeBmFontBlock(bytes, PagesBeside(input), bmOptions, packing, true, &block, &notes);
+        packed = true;
     } else {
 #if SPRITEFONT_MAKE_FREETYPE
         if (field.kind != 0 && StyledFace(style)) return Usage("--distance-field stores shapes only: no --fill, --gradient, --outline or --shadow with it");
-        status = RenderFace(bytes, style, codePage, &glyphs, &notes);
-        if (status.ok() && field.kind != 0) status = MakeFaceFields(bytes, style.pixelSize, codePage, FieldOf(field), &glyphs, &fieldMetrics);
+        status = RenderFace(bytes, style, codePage, &glyphs, &notes, &chunks, kerning);
+        if (status.ok() && field.kind != 0) {
+            status = MakeFaceFields(bytes, style.pixelSize, codePage, FieldOf(field), &glyphs, &fieldMetrics);
+            // The face's own metrics stay; the field's kind and range join them.
+            if (!chunks.metrics) chunks.metrics = fieldMetrics;
+            chunks.metrics->fieldKind = fieldMetrics.fieldKind;
+            chunks.metrics->fieldRange = fieldMetrics.fieldRange;
+        }
 #else
         std::fprintf(stderr, "spritefont_make: %s is not a BMFont file, and this build has no FreeType for "
                              "TrueType/OpenType faces\n", input.c_str());
@@ -201,11 +227,7 @@ int main(int argc, char** argv) {
     }
     // Notes are printed even when the font then fails: they may say why.
     for (const std::string& note : notes) std::fprintf(stderr, "spritefont_make: %s\n", note.c_str());
-    std::vector<std::uint8_t> block;
-    if (status.ok()) status = BuildPackedFont(std::move(glyphs), packing, &block);
-#if SPRITEFONT_MAKE_FREETYPE
-    if (status.ok() && field.kind != 0) status = MarkFieldFont(&block, fieldMetrics);
-#endif
+    if (status.ok() && !packed) status = BuildPackedFont(std::move(glyphs), packing, &block, true, chunks);
     if (!status.ok()) {
         std::fprintf(stderr, "spritefont_make: %s: %s\n", input.c_str(), status.message.c_str());
         return 1;
@@ -216,4 +238,17 @@ int main(int argc, char** argv) {
         return 1;
     }
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Memory runs out only for absurd inputs, since every size is checked
+    // first; should it all the same, that is a failure to report, not a crash.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("spritefont_make: out of memory\n", stderr);
+        return 1;
+    }
 }

@@ -23,6 +23,10 @@ enum class MakeError : std::int32_t {
     NoGlyphs,            // nothing of the font lands in the code page
     FaceUnusable,        // FreeType cannot open or size the face
     EncodeFailed,        // libpng could not encode the atlas
+    NoInk,               // every glyph is empty: the font would draw nothing
+    PageTooLarge,        // a page declares more pixels than may be decoded
+    PageMismatch,        // a page's size disagrees with the scaleW/scaleH the rectangles were made for
+    FieldUnsupported,    // a distance field of a kind the format cannot mark
 };
 
 struct MakeStatus {

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "code_page_names.h"
+#include "face_kerning.h"
 #include "sprite_font.h"
 
 namespace font_maker {
@@ -91,7 +92,8 @@ std::uint8_t ToByte(double v) { return static_cast<std::uint8_t>(std::lround(std
 }  // namespace
 
 MakeStatus RenderFace(std::span<const std::uint8_t> faceFile, const Style& style, std::int32_t codePage,
-                      std::vector<GlyphImage>* glyphs, std::vector<std::string>* notes) {
+                      std::vector<GlyphImage>* glyphs, std::vector<std::string>* notes,
+                      sftools::FontChunks* chunks, bool kerning) {
     glyphs->clear();
     FreeTypeGuard ft;
     if (FT_Init_FreeType(&ft.library) != 0) return Fail(MakeError::FaceUnusable, "FreeType does not start");
@@ -197,6 +199,20 @@ MakeStatus RenderFace(std::span<const std::uint8_t> faceFile, const Style& style
         notes->push_back(line);
     }
     if (glyphs->empty()) return Fail(MakeError::NoGlyphs, "the face has no character of the code page");
+    if (chunks != nullptr) {
+        *chunks = {};
+        // Clamped for the cast only: the packer refuses records whose line height does not fit.
+        chunks->metrics = sprite_font_format::Metrics{static_cast<std::int16_t>(std::clamp(lineHeight, -32768, 32767)),
+                                                      static_cast<std::int16_t>(std::clamp(ascender, -32768, 32767)),
+                                                      static_cast<std::uint32_t>(codePage), 0, 0};
+        if (kerning) {
+            std::vector<std::uint8_t> codes;
+            for (const GlyphImage& g : *glyphs) codes.push_back(g.code);
+            chunks->kerning = FaceKerning(faceFile, style.pixelSize, codePage, codes);
+            if (!FaceKerningAvailable())
+                notes->push_back("note: this build has no HarfBuzz, so the face's kerning is left out");
+        }
+    }
     return {};
 }
 

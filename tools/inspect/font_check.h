@@ -1,8 +1,9 @@
-// Checking a packed font: its structure, its atlas and its glyph records,
-// each problem reported on its own.
+// Checking a packed font: its structure, its atlas, its glyph records and
+// the chunks after them, each problem reported on its own.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -25,6 +26,19 @@ enum class Problem : std::int32_t {
     RectangleOutsideAtlas, // a glyph's rectangle is negative or reaches past the atlas
     DuplicateCode,         // two records for one code (the later wins when loading)
     LineHeightNotPositive, // a line height of 0 or less
+    ChunkDamaged,          // the chunk list is damaged (FontReport::chunkFault says how); the rest is unread
+    KerningWithoutGlyph,   // a kerning pair names a code that has no glyph record
+    MetricsLineHeightNotPositive,  // the metrics chunk's line height is 0 or less
+    UnknownCodePage,       // the metrics chunk names a code page the engine does not know
+    UnknownFieldKind,      // the metrics chunk's distance-field kind is none of 0, 1, 2
+    NoInk,                 // every texel of the atlas is transparent: every text draws nothing
+};
+
+// A chunk as it stands in the block.
+struct ChunkEntry {
+    std::string tag;  // the four tag bytes, unprintable ones as '?'
+    std::size_t offset = 0;
+    std::uint32_t length = 0;
 };
 
 struct Issue {
@@ -38,6 +52,12 @@ struct FontReport {
     bool atlasDecoded = false;
     std::int32_t atlasWidth = 0, atlasHeight = 0;
     std::vector<sftools::GlyphMetrics> records;  // as they stand in the block, in order
+    // The chunks, read with the engine's own reader: every whole chunk before
+    // any damage, and the damage itself (None when the list is sound).
+    std::vector<ChunkEntry> chunks;
+    std::optional<sprite_font_format::Metrics> metrics;  // the last metrics chunk's, as the engine keeps it
+    std::vector<sprite_font_format::KerningPair> kerning;  // of every kerning chunk, in block order
+    sprite_font_format::Fault chunkFault = sprite_font_format::Fault::None;
 
     bool Has(Problem kind) const {
         for (const Issue& issue : problems)
@@ -50,5 +70,18 @@ FontReport CheckFont(std::span<const std::uint8_t> block);
 
 // The glyph table, one record per line, characters named in codePage.
 std::string GlyphTable(const FontReport& report, std::int32_t codePage);
+
+// One line per whole chunk: its tag, where it starts and its payload length.
+std::string ChunkList(const FontReport& report);
+
+// One line on the metrics chunk, or on its absence.
+std::string MetricsLine(const FontReport& report);
+
+// The kerning pairs, one per line, characters named in codePage.
+std::string KerningTable(const FontReport& report, std::int32_t codePage);
+
+// The code page the font names in its metrics chunk when the engine knows
+// it, else fallback.
+std::int32_t FontCodePage(const FontReport& report, std::int32_t fallback);
 
 }  // namespace inspect
