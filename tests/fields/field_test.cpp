@@ -241,6 +241,31 @@ TEST(FieldMaker, CommandLine) {
     }
 }
 
+// The inspector's specimens go through the GL renderer: a field font's
+// picture is not the one its atlas gives drawn as plain alpha.
+TEST(FieldMaker, SpecimensDrawFields) {
+    SKIP_WITHOUT_FACE();
+    const auto block = MakeFont(FieldKind::Msdf, 4);
+    const auto tag = std::search(block.begin(), block.end(), std::begin("METR"), std::end("METR") - 1);
+    ASSERT_NE(tag, block.end());
+    auto plain = block;
+    plain[static_cast<std::size_t>(tag - block.begin()) + 16] = 0;  // the kind byte
+    const fs::path dir = fs::temp_directory_path() / ("field_specimen_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::string error;
+    std::vector<std::uint8_t> pictures[2];
+    for (int i = 0; i < 2; ++i) {
+        const fs::path font = dir / ("f" + std::to_string(i) + ".sf3d"), png = dir / ("s" + std::to_string(i) + ".png");
+        ASSERT_TRUE(sftools::WriteFileAtomically(font.string(), i == 0 ? block : plain, &error)) << error;
+        const std::string command = std::string(INSPECT_EXE) + " " + font.string() + " --specimen " + png.string() +
+                                    " --text Hg --size 4 --rotation 20 --background 202020 >/dev/null 2>&1";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        ASSERT_TRUE(sftools::ReadFile(png.string(), &pictures[i], &error)) << error;
+    }
+    fs::remove_all(dir);
+    EXPECT_NE(pictures[0], pictures[1]);
+}
+
 // ---------------------------------------------------------------------------
 // Drawing.
 
@@ -296,6 +321,43 @@ TEST(FieldDrawing, EdgesAreAboutOnePixelWideAtSize4) {
     EXPECT_LE(sdf, 1.5);
     EXPECT_LE(msdf, 1.5);
     EXPECT_GE(msdf, 0.5);    // anti-aliased, not a hard step
+}
+
+// A real MSDF BMFont file (another producer's) converts into a field font
+// that draws as sharp as ours.
+TEST(FieldDrawing, RealMsdfBmFontDrawsSharp) {
+    SKIP_WITHOUT_SCREEN();
+    const fs::path fnt = fs::path(REALFONTS_DIR) / "bmfont/pixijs/msdf-roboto/Roboto-Regular.fnt";
+    if (!fs::exists(fnt)) GTEST_SKIP() << fnt << " is not there";
+    const fs::path out = fs::temp_directory_path() / ("field_roboto_" + std::to_string(::getpid()) + ".sf3d");
+    const Outcome made = Make(fnt.string() + " " + out.string());
+    ASSERT_EQ(made.status, 0) << made.err;
+    std::vector<std::uint8_t> block;
+    std::string error;
+    ASSERT_TRUE(sftools::ReadFile(out.string(), &block, &error)) << error;
+    fs::remove(out);
+    Screen& screen = *Screens::screen;
+    SetSpritePlatform(&screen);
+    const FontId id = Load(block, 0x000000);
+    SpriteFontMetrics m{};
+    ASSERT_TRUE(GetSpriteFontMetrics(id, &m));
+    EXPECT_EQ(m.fieldKind, 2);
+    EXPECT_EQ(m.fieldRange, 4);
+    SetSpriteFontStyle(id, StyleRotation, 5.0f);
+    const auto pixels = Draw(screen, id, 60, 20, "H", -1.0f, 4.0f);
+    // The ink's box; rows between the crossbar and the foot.
+    int left = kScreenWidth, right = -1, top = kScreenHeight, bottom = -1;
+    for (int y = 0; y < kScreenHeight; ++y)
+        for (int x = 0; x < kScreenWidth; ++x)
+            if ((pixels[static_cast<std::size_t>(y * kScreenWidth + x)] & 0xFF) < 0xC0)
+                left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+    ASSERT_GT(bottom - top, 60);
+    const int h = bottom - top;
+    const double ramp = test_support::EdgeRampWidth(pixels, kScreenWidth, std::max(0, left - 10), (left + right) / 2,
+                                                    top + h * 62 / 100, top + h * 88 / 100, 255.0, 0.0, 8.0);
+    RecordProperty("ramp_roboto_msdf", std::to_string(ramp));
+    EXPECT_LE(ramp, 1.5);
+    EXPECT_GE(ramp, 0.5);
 }
 
 // A metrics chunk naming an unknown kind, or a range of 0, leaves the font
