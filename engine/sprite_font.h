@@ -442,7 +442,10 @@ std::int32_t DrawSpriteFontBlockUtf8(FontId id, std::int32_t x, std::int32_t y, 
 // Effects that a field makes cheap, as style of such a font. Distances are in
 // atlas pixels at size 1.0 (they scale with the text and turn with it) and
 // reach at most range / 2 from the edge, where the field ends: larger values
-// are drawn as range / 2. Colours are 0xBBGGRR.
+// are drawn as range / 2. Colours are 0xBBGGRR. Each glyph's outline and
+// shadow are drawn with the glyph, so where glyphs stand closer than the
+// outline is wide, a later glyph's outline or shadow lies over the earlier
+// glyph's edge.
 struct SpriteFontFieldEffects {
     float outlineWidth = 0.0f;          // outline outside the edge; 0 is none
     std::uint32_t outlineColor = 0x000000;

@@ -57,8 +57,12 @@ void main() {
         colour = mix(u_outlineColour, v_colour.rgb, alpha > 0.0 ? fill / alpha : 0.0);
     }
     if (u_shadowColour.a > 0.0) {
-        float s = (texture(u_texture, v_texCoord - u_shadowOffset / u_textureSize).a - 0.5) * u_range;
-        float width = max(u_shadowSoftness, texelsPerPixel);
+        // Farther than the field reaches the texels are another glyph's.
+        vec2 offset = u_shadowOffset;
+        float away = length(offset);
+        if (away > reach) offset *= reach / away;
+        float s = (texture(u_texture, v_texCoord - offset / u_textureSize).a - 0.5) * u_range;
+        float width = max(min(u_shadowSoftness, reach), texelsPerPixel);
         float edge = u_outline > 0.0 ? min(u_outline, reach - 0.5) : 0.0;
         float shadow = clamp((s + edge) / width + 0.5, 0.0, 1.0) * u_shadowColour.a;
         float a = alpha + shadow * (1.0 - alpha);
