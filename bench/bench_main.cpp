@@ -61,6 +61,21 @@ public:
                             perCall, floorCell, callCell);
             }
         }
+        std::printf("\nWhole way of a glyph, engine call to the driver's return (ns/glyph, targets in brackets):\n");
+        std::printf("%-9s %7s %10s %10s %16s\n", "layout", "glyphs", "our GL", "SDL", "GL/SDL");
+        for (const char* layout : {"straight", "rotated", "arced"})
+            for (const char* glyphs : {"160", "10000", "100000"}) {
+                const double gl = Glyph(layout, "gl_whole_way", glyphs), sdl = Glyph(layout, "sdl_whole_way", glyphs);
+                if (gl <= 0.0 || sdl <= 0.0) continue;
+                const bool judged = std::string(glyphs) != "160";
+                std::printf("%-9s %7s %8.1fns %8.1fns %9.2f%s\n", layout, glyphs, gl, sdl, gl / sdl,
+                            judged ? (gl / sdl <= 0.5 ? " [<=0.5] ok" : " [<=0.5] MISS") : "");
+            }
+        if (Glyph("straight", "gl_whole_way", "100000") > 0.0) {
+            const double ms = Glyph("straight", "gl_whole_way", "100000") * 100000.0 / 1e6;
+            std::printf("100,000 straight glyphs a frame: %.2f ms [<=4] %s (SDL: %.2f ms)\n", ms,
+                        ms <= 4.0 ? "ok" : "MISS", Glyph("straight", "sdl_whole_way", "100000") * 100000.0 / 1e6);
+        }
         std::printf("SDL_RenderGeometry's own share of one batched call (straight quads):");
         for (const char* glyphs : {"160", "10000", "100000"})
             if (Glyph("straight", "vertex_floor", glyphs) > 0.0 && Glyph("straight", "sdl_share", glyphs) > 0.0)
@@ -74,11 +89,18 @@ public:
                         "%.3f x bare [<=1.15] %s\n",
                         load / 1e6, bare / 1e6, Ns("load/platform_decode") / 1e6, load / bare,
                         load / bare <= 1.15 ? "ok" : "MISS");
+        const double texImage = Ns("load/bare_tex_image");
+        if (load > 0.0 && bare > 0.0 && texImage > 0.0)
+            std::printf("load on our GL: %.2f ms against bare libpng + bare glTexImage2D %.2f + %.2f ms: "
+                        "%.3f x [<=1.1] %s; through SDL's renderer %.2f ms\n",
+                        load / 1e6, bare / 1e6, texImage / 1e6, load / (bare + texImage),
+                        load / (bare + texImage) <= 1.1 ? "ok" : "MISS", Ns("load/load_sprite_font_sdl") / 1e6);
         if (Ns("load/records_only") > 0.0)
             std::printf("load parts: glyph records alone %.1f us, decode into a texture %.2f ms\n",
                         Ns("load/records_only") / 1e3, Ns("load/create_sprite") / 1e6);
         if (Ns("startup/first_frame") > 0.0)
-            std::printf("start-up to first frame: %.1f ms\n", Ns("startup/first_frame") / 1e6);
+            std::printf("start-up to first frame: %.1f ms on our GL, %.1f ms on SDL's renderer\n",
+                        Ns("startup/first_frame") / 1e6, Ns("startup/first_frame_sdl") / 1e6);
         if (Ns("frame/showcase_engine_calls") > 0.0)
             std::printf("showcase: 21 engine calls %.1f us; frame with fill %.2f ms (fill %.2f ms, "
                         "readback %.2f ms); capture picture %.2f ms (PNG encoding %.2f ms)\n",

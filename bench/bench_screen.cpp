@@ -4,11 +4,13 @@
 #include <cstdlib>
 #include <memory>
 
+#include "demo_font.h"
 #include "startup.h"
 
 namespace {
 
 std::unique_ptr<Demonstration> demo;
+std::unique_ptr<Screen> baseline;
 
 }  // namespace
 
@@ -20,17 +22,38 @@ Screen& BenchScreen() {
         std::fprintf(stderr, "spritefont_bench: %s\n", error.c_str());
         std::exit(1);
     }
-    // The screen outlives main's benchmarks; SDL is closed at exit.
-    std::atexit([] { demo.reset(); });
+    // The screens outlive main's benchmarks; SDL is closed at exit.
+    std::atexit([] {
+        SetSpritePlatform(nullptr);
+        baseline.reset();
+        demo.reset();
+    });
     return *demo->screen;
 }
 
-void ResetFontStyles() {
-    SetSpriteFontStyle(1, StyleTransparency, 255.0f);
-    SetSpriteFontStyle(1, StyleSize, 1.0f);
-    SetSpriteFontStyle(1, StyleRotation, 0.0f);
-    SetSpriteFontStyle(1, StyleArc, 0.0f);
-    SetSpriteFontStyle(1, StyleAlignX, 0.0f);
-    SetSpriteFontStyle(1, StyleAlignY, 0.0f);
-    SetSpriteFontStyle(1, StyleMaxLength, 0.0f);
+Screen& BenchSdlScreen() {
+    if (baseline) return *baseline;
+    Screen& main = BenchScreen();
+    PlatformStatus status;
+    baseline = demo->platform->OpenOffscreenScreen(&status, ScreenBackend::SdlRenderer);
+    if (!baseline) {
+        std::fprintf(stderr, "spritefont_bench: no SDL renderer screen: %s\n", status.detail.c_str());
+        std::exit(1);
+    }
+    baseline->SetSprite3DQuality(1);
+    baseline->EnablePngDecoder();
+    SetSpritePlatform(baseline.get());
+    LoadSpriteFont(kBaselineFont, kDemoFont, kDemoFontSize);
+    SetSpritePlatform(&main);
+    return *baseline;
+}
+
+void ResetFontStyles(FontId font) {
+    SetSpriteFontStyle(font, StyleTransparency, 255.0f);
+    SetSpriteFontStyle(font, StyleSize, 1.0f);
+    SetSpriteFontStyle(font, StyleRotation, 0.0f);
+    SetSpriteFontStyle(font, StyleArc, 0.0f);
+    SetSpriteFontStyle(font, StyleAlignX, 0.0f);
+    SetSpriteFontStyle(font, StyleAlignY, 0.0f);
+    SetSpriteFontStyle(font, StyleMaxLength, 0.0f);
 }

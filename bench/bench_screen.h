@@ -9,8 +9,14 @@
 // 3D sprites. Exits the process when it cannot be had.
 Screen& BenchScreen();
 
-// Puts font 1's styles back to their load-time values.
-void ResetFontStyles();
+// The baseline beside it: a second offscreen screen on SDL's renderer, with
+// the embedded font loaded through it as font kBaselineFont. Drawing on it
+// needs it installed (SetSpritePlatform); BenchScreen stays installed otherwise.
+inline constexpr FontId kBaselineFont = 2;
+Screen& BenchSdlScreen();
+
+// Puts the styles of font 1 (or another) back to their load-time values.
+void ResetFontStyles(FontId font = 1);
 
 using BenchClock = std::chrono::steady_clock;
 inline double SecondsSince(BenchClock::time_point start) {

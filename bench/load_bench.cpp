@@ -1,5 +1,6 @@
 // Loading the embedded font against a bare libpng decode of its atlas, and
 // start-up to the first finished frame in a process of its own.
+#include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <png.h>
 
@@ -34,6 +35,42 @@ std::size_t AtlasSize() {
 void BM_LoadSpriteFont(benchmark::State& state) {
     BenchScreen();
     for (auto _ : state) benchmark::DoNotOptimize(LoadSpriteFont(AutoId, kDemoFont, kDemoFontSize));
+}
+
+// The same load through SDL's renderer, the baseline.
+void BM_LoadSpriteFontSdl(benchmark::State& state) {
+    Screen& baseline = BenchSdlScreen();
+    SetSpritePlatform(&baseline);
+    for (auto _ : state) benchmark::DoNotOptimize(LoadSpriteFont(AutoId, kDemoFont, kDemoFontSize));
+    SetSpritePlatform(&BenchScreen());
+}
+
+// What any GL program does with decoded pixels: one glTexImage2D into a
+// new texture (kept, as a font's is), in the driver's byte order, on our
+// renderer's context.
+void BM_BareTexImage(benchmark::State& state) {
+    Screen& screen = BenchScreen();
+    DecodedImage image;
+    if (DecodePng(Atlas(), AtlasSize(), image, PixelOrder::Rgba) != PngStatus::Ok) {
+        state.SkipWithError("the atlas does not decode");
+        return;
+    }
+    screen.Flip();  // makes the screen's context current
+    using GenTextures = void (*)(int, unsigned*);
+    using BindTexture = void (*)(unsigned, unsigned);
+    using TexImage2D = void (*)(unsigned, int, int, int, int, int, unsigned, unsigned, const void*);
+    const auto gen = reinterpret_cast<GenTextures>(SDL_GL_GetProcAddress("glGenTextures"));
+    const auto bind = reinterpret_cast<BindTexture>(SDL_GL_GetProcAddress("glBindTexture"));
+    const auto upload = reinterpret_cast<TexImage2D>(SDL_GL_GetProcAddress("glTexImage2D"));
+    constexpr unsigned kTexture2D = 0x0DE1, kRgba8 = 0x8058, kRgba = 0x1908, kUnsignedByte = 0x1401;
+    for (auto _ : state) {
+        unsigned name = 0;
+        gen(1, &name);
+        bind(kTexture2D, name);
+        upload(kTexture2D, 0, static_cast<int>(kRgba8), image.width, image.height, 0, kRgba, kUnsignedByte,
+               image.pixels.data());
+    }
+    bind(kTexture2D, 0);
 }
 
 // The engine's own part: the same load with no screen installed reads the
@@ -92,7 +129,8 @@ void BM_StartupToFirstFrame(benchmark::State& state) {
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
         posix_spawn_file_actions_addclose(&actions, out[0]);
-        char* argv[] = {const_cast<char*>(STARTUP_EXE), nullptr};
+        char sdl[] = "sdl";
+        char* argv[] = {const_cast<char*>(STARTUP_EXE), state.range(0) ? sdl : nullptr, nullptr};
         const auto start = BenchClock::now();
         pid_t child = 0;
         const int spawned = posix_spawn(&child, STARTUP_EXE, &actions, nullptr, argv, environ);
@@ -121,13 +159,19 @@ BENCHMARK(BM_LoadSpriteFont)->Name("load/load_sprite_font")->UseRealTime()->Iter
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadRecordsOnly)->Name("load/records_only")->UseRealTime()->Iterations(200)
     ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadSpriteFontSdl)->Name("load/load_sprite_font_sdl")->UseRealTime()->Iterations(8)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareTexImage)->Name("load/bare_tex_image")->UseRealTime()->Iterations(8)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CreateSprite)->Name("load/create_sprite")->UseRealTime()->Iterations(8)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareLibpngDecode)->Name("load/bare_libpng_decode")->UseRealTime()->Iterations(8)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlatformDecode)->Name("load/platform_decode")->UseRealTime()->Iterations(8)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StartupToFirstFrame)->Name("startup/first_frame")->UseManualTime()->Iterations(2)
+BENCHMARK(BM_StartupToFirstFrame)->Name("startup/first_frame")->Arg(0)->UseManualTime()->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartupToFirstFrame)->Name("startup/first_frame_sdl")->Arg(1)->UseManualTime()->Iterations(2)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -33,8 +33,10 @@ bool QuadBatch::Push(const BatchCommand& command) noexcept {
 QuadVertex* QuadBatch::Add(GpuTexture* texture, bool linear, bool* newRun, const FieldState* field) noexcept {
     if (quads_ == capacity_ && !Grow()) return nullptr;
     BatchCommand* run = commands_.empty() ? nullptr : &commands_.back();
-    *newRun = run == nullptr || run->step != BatchStep::Quads || run->texture != texture || run->linear != linear ||
-              (run->field == 0) != (field == nullptr) || (field != nullptr && !(Field(*run) == *field));
+    *newRun = run == nullptr || closed_ || run->step != BatchStep::Quads || run->texture != texture ||
+              run->linear != linear || (run->field == 0) != (field == nullptr) ||
+              (field != nullptr && !(Field(*run) == *field));
+    closed_ = false;
     if (*newRun) {
         std::size_t fieldIndex = 0;
         if (field != nullptr) {

@@ -63,6 +63,8 @@ public:
     // field: the distance-field state the quad is drawn with (copied; runs
     // break where it changes), or null for a plain quad.
     QuadVertex* Add(GpuTexture* texture, bool linear, bool* newRun, const FieldState* field = nullptr) noexcept;
+    // The next quad starts a run of its own (a run never spans two batches).
+    void CloseRun() noexcept { closed_ = true; }
     void AddClear(std::uint32_t colour) noexcept;
     void AddFill(const PixelRect& rect, std::uint32_t colour) noexcept;
     void AddPoints(const std::vector<PixelPoint>& points, std::uint32_t colour) noexcept;
@@ -80,6 +82,7 @@ public:
         commands_.clear();
         points_.clear();
         fields_.clear();
+        closed_ = false;
     }
 
 private:
@@ -92,4 +95,5 @@ private:
     std::vector<FieldState> fields_;  // of the field runs, in order
     std::size_t quads_ = 0;
     std::size_t capacity_ = 0;  // quads the vertex array holds
+    bool closed_ = false;       // the last run takes no more quads
 };

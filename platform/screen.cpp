@@ -73,6 +73,7 @@ public:
         linear_ = quality_ >= 1;  // the quality in force when the batch begins
     }
     void EndSprite3D() noexcept override {
+        batch_.CloseRun();
         if (handOver_) Submit();
         inBatch_ = false;
         linear_ = false;  // outside a batch quads sample nearest

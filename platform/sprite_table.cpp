@@ -1,6 +1,5 @@
 #include "sprite_table.h"
 
-#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -63,7 +62,10 @@ SpriteHandle SpriteTable::AddSprite3D(std::int32_t request, SpriteHandle sprite)
 
 void SpriteTable::SetTexCoords(Sprite3DSlot& slot, const float uv[8]) noexcept {
     std::memcpy(slot.uv, uv, sizeof slot.uv);
-    slot.uvInTexture = std::all_of(uv, uv + 8, [](float c) { return c >= 0.0f && c <= 1.0f; });
+    // Without a branch per coordinate: this runs for every glyph (NaN fails).
+    bool inside = true;
+    for (int i = 0; i < 8; ++i) inside &= (uv[i] >= 0.0f) & (uv[i] <= 1.0f);
+    slot.uvInTexture = inside;
 }
 
 void SpriteTable::Rotate(Sprite3DSlot& slot, float degrees, std::int32_t mode) noexcept {

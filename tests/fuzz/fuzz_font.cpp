@@ -160,7 +160,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)SpriteFontTextWidth(handle, everyByte, -1.0f);
         (void)SpriteFontTextHeight(handle, tail, -1.0f);
         Check(DrawSpriteFontText(handle, 400, 300, everyByte, -1.0f, -1.0f) == 0);
-        Check(DrawSpriteFontTextUtf8(handle, -5, 7, tail, 128.0f, -1.0f) == 0);
+        // Every code page's table in turn, chosen by the input's length.
+        constexpr std::int32_t kCodePages[] = {CodePageWindows1252, CodePageWindows1250, CodePageWindows1251,
+                                               CodePageWindows1253, CodePageLatin1, CodePageLatin9};
+        Check(DrawSpriteFontTextUtf8(handle, -5, 7, tail, 128.0f, -1.0f, kCodePages[size % 6]) == 0);
         for (const TextBlock& block : {steered, wrapped}) {
             CheckExtent(SpriteFontMeasureBlock(handle, everyByte, -1.0f, block), block);
             CheckExtent(SpriteFontMeasureBlockUtf8(handle, tail, 2.0f, block), block);

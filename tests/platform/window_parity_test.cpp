@@ -147,6 +147,23 @@ TEST(WindowParity, TheWindowShowsWhatTheOffscreenScreenRenders) {
     ASSERT_TRUE(GrabX11Window(window->SystemHandle(), repainted));
     EXPECT_EQ(Mismatches(repainted, readback, &where), 0) << "first at " << where;
     EXPECT_TRUE(screen->ReadPixels() == readback);
+
+    // SDL's renderer in the same window (one screen at a time) agrees too.
+    screen.reset();
+    auto sdl = platform->OpenWindowedScreen(*window, &status, ScreenBackend::SdlRenderer);
+    ASSERT_TRUE(sdl) << status.detail;
+    EXPECT_STREQ(sdl->RendererName(), "opengl");
+    ASSERT_TRUE(DrawScene(*sdl));
+    EXPECT_EQ(Mismatches(sdl->ReadPixels(), offscreen, &where), 0) << "SDL's renderer, first at " << where;
+    sdl->Flip();
+    mismatched = -1;
+    for (int attempt = 0; attempt < 50 && mismatched != 0; ++attempt) {
+        std::vector<std::uint32_t> shown;
+        ASSERT_TRUE(GrabX11Window(window->SystemHandle(), shown));
+        mismatched = Mismatches(shown, offscreen, &where);
+        if (mismatched) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(mismatched, 0) << "SDL's renderer in the window, first at " << where;
 }
 
 }  // namespace

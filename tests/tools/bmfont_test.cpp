@@ -282,6 +282,7 @@ TEST(BmFont, FilesAreToldApartFromFaces) {
     const Fixture f = Fixture::Standard();
     for (auto format : kFormats) EXPECT_TRUE(font_maker::LooksLikeBmFont(Encode(f, format)));
     EXPECT_TRUE(font_maker::LooksLikeBmFont(Bytes("\xEF\xBB\xBFinfo face=\"x\"\n")));
+    EXPECT_TRUE(font_maker::LooksLikeBmFont(Bytes("<!-- made by hand -->\n<font><common lineHeight=\"9\"/></font>")));
     EXPECT_FALSE(font_maker::LooksLikeBmFont(Bytes("\x00\x01\x00\x00\x00\x0F")));  // a TrueType header
     EXPECT_FALSE(font_maker::LooksLikeBmFont(Bytes("OTTO")));
     EXPECT_FALSE(font_maker::LooksLikeBmFont({}));

@@ -119,7 +119,8 @@ TEST_F(Commands, ABmFontTakesFillCodePageAndAWindowsPagePath) {
     const Outcome run = Make("--fill FF0000 --code-page latin-9 " + At("font.fnt") + " " + At("out.sf3d"));
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string made = Slurp(dir_ / "out.sf3d");
-    const auto font = sftools::UnpackFont(std::vector<std::uint8_t>(made.begin(), made.end()));
+    const std::vector<std::uint8_t> block(made.begin(), made.end());
+    const auto font = sftools::UnpackFont(block);
     ASSERT_TRUE(font && font->chunks.metrics);
     EXPECT_EQ(font->chunks.metrics->codePage, std::uint32_t{CodePageLatin9});
     const auto atlas = sftools::DecodePng(font->png);

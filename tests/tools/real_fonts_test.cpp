@@ -127,7 +127,8 @@ TEST(RealFonts, KerningAndDistanceFieldsOfRealFiles) {
     EXPECT_EQ(SpriteFontKerning(id, pair.first, pair.second), pair.amount);
 
     std::vector<std::string> notes;
-    const auto field = sftools::UnpackFont(MakeBm(msdf, {}, &notes));
+    const auto fieldBlock = MakeBm(msdf, {}, &notes);
+    const auto field = sftools::UnpackFont(fieldBlock);
     ASSERT_TRUE(field && field->chunks.metrics);
     EXPECT_EQ(field->chunks.metrics->fieldKind, sprite_font_format::FieldMsdf);
     EXPECT_EQ(field->chunks.metrics->fieldRange, 4);
@@ -161,7 +162,8 @@ TEST(RealFonts, LoadBmFontDrawsARealFile) {
     // The same font through the maker's block: the same glyph records.
     font_maker::BmOptions makerOptions;
     makerOptions.codePage = CodePageWindows1251;
-    const auto made = sftools::UnpackFont(MakeBm(kDejaVuBm, makerOptions));
+    const auto madeBlock = MakeBm(kDejaVuBm, makerOptions);
+    const auto made = sftools::UnpackFont(madeBlock);
     ASSERT_TRUE(made);
     const SpriteFont* loaded = GetSpriteFont(font);
     ASSERT_NE(loaded, nullptr);

@@ -212,3 +212,32 @@ TEST(Specimen, LightInkGetsADarkGround) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pixels whose right neighbour differs: bilinear sampling at twice the size
+// blends neighbouring texels, nearest repeats each texel twice.
+int ColourChanges(const DecodedImage& image) {
+    int changes = 0;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x + 1 < image.width; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(x);
+            changes += image.pixels[i] != image.pixels[i + 1];
+        }
+    return changes;
+}
+
+TEST(Specimen, NearestSamplingKeepsScaledPixelsWhole) {
+    const auto font = DemoFont();
+    inspect::SpecimenStyle style;
+    style.size = 2.0f;
+    const Picture bilinear = Render(font, "Pixel", style);
+    style.nearest = true;
+    const Picture nearest = Render(font, "Pixel", style);
+    ASSERT_TRUE(bilinear.ok && nearest.ok) << bilinear.error << nearest.error;
+    EXPECT_GT(InkPixels(nearest.image, 0xFFFFFF), 0);
+    // Each texel is two pixels wide, so at most every other pixel changes.
+    EXPECT_LT(ColourChanges(nearest.image), ColourChanges(bilinear.image) * 3 / 4);
+}
+
+}  // namespace

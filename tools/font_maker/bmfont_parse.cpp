@@ -386,8 +386,10 @@ std::string_view FirstWord(std::string_view text) {
 // OpenType with 'OTTO', collections with 'ttcf'.
 bool LooksLikeBmFont(std::span<const std::uint8_t> bytes) {
     if (bytes.size() >= 3 && bytes[0] == 'B' && bytes[1] == 'M' && bytes[2] == 'F') return true;
-    const std::string_view word = FirstWord(AsText(bytes));
-    return word == "info" || word == "common" || word.substr(0, 5) == "<?xml" || word.substr(0, 5) == "<font";
+    const std::string_view text = AsText(bytes);
+    const std::string_view word = FirstWord(text);
+    // XML may open with a declaration, a comment or a doctype before <font>.
+    return word == "info" || word == "common" || (word.substr(0, 1) == "<" && text.find("<font") != std::string_view::npos);
 }
 
 MakeStatus ParseBmFont(std::span<const std::uint8_t> bytes, BmFont* font) {

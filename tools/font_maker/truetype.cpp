@@ -3,6 +3,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_GLYPH_H
+#include FT_OUTLINE_H
 #include FT_STROKER_H
 
 #include <algorithm>
@@ -117,7 +118,7 @@ MakeStatus RenderFace(std::span<const std::uint8_t> faceFile, const Style& style
                        FT_STROKER_LINEJOIN_ROUND, 0);
     }
 
-    std::vector<std::int32_t> missing;
+    std::vector<std::int32_t> missing, oversized;
     for (int byte = 1; byte <= 255; ++byte) {
         const std::int32_t character = CodePageToUnicode(codePage, static_cast<unsigned char>(byte));
         // Control characters draw nothing in any face.
@@ -127,6 +128,18 @@ MakeStatus RenderFace(std::span<const std::uint8_t> faceFile, const Style& style
         // The outline is stroked from the outline before rendering consumes it.
         const bool loaded = index != 0 && FT_Load_Glyph(ft.face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) == 0 &&
                             ft.face->glyph->format == FT_GLYPH_FORMAT_OUTLINE;
+        // A damaged face can scale a glyph to tens of thousands of pixels,
+        // which FreeType would render (seconds and gigabytes) only for the
+        // packer to refuse; such a glyph is left out before it is drawn.
+        if (loaded) {
+            FT_BBox box;
+            FT_Outline_Get_CBox(&ft.face->glyph->outline, &box);
+            const std::int64_t limit = std::min<std::int64_t>(16 * std::int64_t{style.pixelSize} + 64, kMaxAtlasSide);
+            if ((std::int64_t{box.xMax} - box.xMin) / 64 > limit || (std::int64_t{box.yMax} - box.yMin) / 64 > limit) {
+                oversized.push_back(character);
+                continue;
+            }
+        }
         if (!loaded || (ft.stroker != nullptr && !StrokedCoverage(ft.face->glyph, ft.stroker, &outline)) ||
             FT_Render_Glyph(ft.face->glyph, FT_RENDER_MODE_NORMAL) != 0 ||
             ft.face->glyph->bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) {
@@ -198,6 +211,10 @@ MakeStatus RenderFace(std::span<const std::uint8_t> faceFile, const Style& style
         if (missing.size() > 12) line += " ...";
         notes->push_back(line);
     }
+    if (!oversized.empty())
+        notes->push_back("note: " + std::to_string(oversized.size()) + " glyph" + (oversized.size() == 1 ? " is" : "s are") +
+                         " more than 16 times the pixel size and left out (a damaged face?), the first " +
+                         sftools::CharacterName(oversized.front()));
     if (glyphs->empty()) return Fail(MakeError::NoGlyphs, "the face has no character of the code page");
     if (chunks != nullptr) {
         *chunks = {};
