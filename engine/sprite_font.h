@@ -426,9 +426,9 @@ std::int32_t DrawSpriteFontBlockUtf8(FontId id, std::int32_t x, std::int32_t y, 
 // ---------------------------------------------------------------------------
 // Distance-field fonts.
 //
-// A font whose metrics chunk marks its atlas as a distance field (fieldKind
-// 1 or 2 with a range of at least 1; any other kind, or range 0, is taken as
-// plain coverage) keeps, per texel, 0.5 + d / range with d the signed distance
+// A font whose metrics chunk (read by the sized load) marks its atlas as a
+// distance field (fieldKind 1 or 2 with a range of at least 1; any other
+// kind, or range 0, is taken as plain coverage) keeps, per texel, 0.5 + d / range with d the signed distance
 // to the glyph's edge in texels, positive inside:
 //   single-channel (1): the field in alpha, red, green and blue white;
 //   multi-channel (2): three fields in red, green and blue whose median is
@@ -458,8 +458,8 @@ struct SpriteFontFieldEffects {
 
 // Sets the font's effects from the next draw on (passed to the platform at
 // once through SpritePlatform::FieldEffectsSprite3D). A font that is not a
-// field font, or an unknown id, changes nothing. Negative or NaN distances
-// count as 0. Returns 0 always.
+// field font, or an unknown id, changes nothing. A negative or NaN width or
+// softness counts as 0, a NaN offset as 0. Returns 0 always.
 std::int32_t SetSpriteFontFieldEffects(FontId id, const SpriteFontFieldEffects& effects) noexcept;
 // The font's effects (all zero until set); false for an unknown id or null out.
 bool GetSpriteFontFieldEffects(FontId id, SpriteFontFieldEffects* out) noexcept;

@@ -53,6 +53,11 @@ P Bezier(const std::vector<P>& c, double t) {
     return c[0] * (s * s * s) + c[1] * (3.0 * s * s * t) + c[2] * (3.0 * s * t * t) + c[3] * (t * t * t);
 }
 
+// How many segments an edge of `points` control points becomes.
+int SegmentsOf(std::size_t points, double polygon) {
+    return points == 2 ? 1 : std::clamp(static_cast<int>(std::ceil(polygon / 0.5)), 4, 64);
+}
+
 // Flattens an edge into segments about half a texel long: far below what a
 // byte of the field can tell at the ranges allowed.
 bool MakeEdge(const std::vector<P>& c, Edge* edge) {
@@ -65,7 +70,7 @@ bool MakeEdge(const std::vector<P>& c, Edge* edge) {
     while (last > 0 && Length(c.back() - c[last]) <= 1e-12) --last;
     edge->startDir = Normalized(c[first] - c[0]);
     edge->endDir = Normalized(c.back() - c[last]);
-    const int n = c.size() == 2 ? 1 : std::clamp(static_cast<int>(std::ceil(polygon / 0.5)), 4, 64);
+    const int n = SegmentsOf(c.size(), polygon);
     P prev = c[0];
     for (int i = 1; i <= n; ++i) {
         const P next = i == n ? c.back() : Bezier(c, static_cast<double>(i) / n);
@@ -243,8 +248,8 @@ bool Clash(const double* a, const double* b, double threshold) {
 
 // Flagged texels take the median in all three channels: they lose their
 // corner there but no longer make spots.
-void CorrectClashes(std::vector<double>* channels, std::int32_t width, std::int32_t height, double range) {
-    (void)range;  // distances are in texels: neighbours differ by at most their spacing
+void CorrectClashes(std::vector<double>* channels, std::int32_t width, std::int32_t height) {
+    // Distances are in texels: a true distance changes by at most the texels' spacing.
     const double straight = 1.001, diagonal = 1.001 * std::sqrt(2.0);
     std::vector<bool> flagged(channels->size() / 3, false);
     const auto at = [&](std::int32_t x, std::int32_t y) {
@@ -389,7 +394,7 @@ std::vector<std::uint8_t> RenderField(const FieldOutline& outline, const FieldOp
             if ((Median(ch[0], ch[1], ch[2]) > 0.0) != (sdf > 0.0)) ch[0] = ch[1] = ch[2] = sdf;
         }
     if (options.kind == FieldKind::Msdf) {
-        CorrectClashes(&channels, width, height, range);
+        CorrectClashes(&channels, width, height);
         CorrectBetween(&channels, trueField, width, height, range);
         for (std::size_t at = 0; at < texels; ++at) {
             for (int k = 0; k < 3; ++k)
@@ -413,6 +418,10 @@ struct FreeTypeGuard {
         if (library != nullptr) FT_Done_FreeType(library);
     }
 };
+
+// Texel-segment pairs one glyph may cost: some seconds. Real glyphs at
+// the sizes fields are made at (up to a few hundred pixels) stay below.
+constexpr double kMaxFieldWork = 5e8;
 
 std::int32_t Pixels(FT_Pos v) {
     return static_cast<std::int32_t>(v >= 0 ? (v + 32) / 64 : -((-v + 32) / 64));
@@ -487,6 +496,20 @@ MakeStatus MakeFaceFields(std::span<const std::uint8_t> faceFile, std::int32_t p
         const std::int64_t top = static_cast<std::int64_t>(std::ceil(static_cast<double>(box.yMax) / 64.0)) + pad;
         if (right - left > kMaxAtlasSide || top - bottom > kMaxAtlasSide)
             return Fail(MakeError::AtlasTooLarge, "code " + std::to_string(g.code) + " is too large for a field");
+        // Every texel measures against every segment: an outline of absurd
+        // size or detail (a broken or hostile face) would take hours.
+        double work = 0.0;
+        for (const auto& contour : outline.contours)
+            for (const auto& edge : contour) {
+                double polygon = 0.0;
+                for (std::size_t i = 1; i < edge.size(); ++i) polygon += Length(edge[i] - edge[i - 1]);
+                work += std::isfinite(polygon) ? SegmentsOf(edge.size(), polygon) : 64;
+            }
+        work *= static_cast<double>(right - left) * static_cast<double>(top - bottom);
+        if (work > kMaxFieldWork)
+            return Fail(MakeError::AtlasTooLarge, "code " + std::to_string(g.code) +
+                                                      ": the outline is too large or detailed for a distance field "
+                                                      "at this size");
         g.width = static_cast<std::int32_t>(right - left);
         g.height = static_cast<std::int32_t>(top - bottom);
         g.offsetX = static_cast<std::int32_t>(left);
