@@ -422,6 +422,9 @@ struct FreeTypeGuard {
 // Texel-segment pairs one glyph may cost: some seconds. Real glyphs at
 // the sizes fields are made at (up to a few hundred pixels) stay below.
 constexpr double kMaxFieldWork = 5e8;
+// Texels of one glyph's field (2048 x 2048): its working memory is 40 bytes
+// a texel.
+constexpr std::int64_t kMaxFieldTexels = std::int64_t{1} << 22;
 
 std::int32_t Pixels(FT_Pos v) {
     return static_cast<std::int32_t>(v >= 0 ? (v + 32) / 64 : -((-v + 32) / 64));
@@ -494,7 +497,8 @@ MakeStatus MakeFaceFields(std::span<const std::uint8_t> faceFile, std::int32_t p
         const std::int64_t right = static_cast<std::int64_t>(std::ceil(static_cast<double>(box.xMax) / 64.0)) + pad;
         const std::int64_t bottom = static_cast<std::int64_t>(std::floor(static_cast<double>(box.yMin) / 64.0)) - pad;
         const std::int64_t top = static_cast<std::int64_t>(std::ceil(static_cast<double>(box.yMax) / 64.0)) + pad;
-        if (right - left > kMaxAtlasSide || top - bottom > kMaxAtlasSide)
+        if (right - left > kMaxAtlasSide || top - bottom > kMaxAtlasSide ||
+            (right - left) * (top - bottom) > kMaxFieldTexels)
             return Fail(MakeError::AtlasTooLarge, "code " + std::to_string(g.code) + " is too large for a field");
         // Every texel measures against every segment: an outline of absurd
         // size or detail (a broken or hostile face) would take hours.
