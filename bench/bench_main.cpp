@@ -82,6 +82,26 @@ public:
                 std::printf(" %s: %.1f ns/glyph (%.2f x floor)", glyphs, Glyph("straight", "sdl_share", glyphs),
                         Glyph("straight", "sdl_share", glyphs) / Glyph("straight", "vertex_floor", glyphs));
         std::printf("\n");
+        // Text on a path against arced drawing, the quads query against drawing, per glyph.
+        for (const char* glyphs : {"160", "10000", "100000"}) {
+            const double arced = Glyph("arced", "batched", glyphs);
+            const double straight = Glyph("straight", "batched", glyphs);
+            if (arced <= 0.0 || straight <= 0.0) continue;
+            std::printf("%6s glyphs: on a path / arced drawing [<=3]:", glyphs);
+            for (const char* kind : {"circle", "polyline", "bezier"}) {
+                const double path = PathGlyph(kind, glyphs);
+                if (path > 0.0)
+                    std::printf(" %s %.1f ns %.2f %s", kind, path, path / arced, path / arced <= 3.0 ? "ok" : "MISS");
+            }
+            std::printf("; quads / drawing [<=1.5]:");
+            const std::pair<const char*, double> quadKinds[] = {{"straight", straight}, {"arced", arced}};
+            for (const auto& [layout, drawn] : quadKinds) {
+                const double quads = PathGlyph(std::string("quads_") + layout, glyphs);
+                if (quads > 0.0)
+                    std::printf(" %s %.1f ns %.2f %s", layout, quads, quads / drawn, quads / drawn <= 1.5 ? "ok" : "MISS");
+            }
+            std::printf("\n");
+        }
         PrintBlockRatios();
         const double load = Ns("load/load_sprite_font"), bare = Ns("load/bare_libpng_decode");
         if (load > 0.0 && bare > 0.0)
@@ -142,6 +162,10 @@ private:
     }
     double Glyph(const std::string& layout, const std::string& path, const std::string& glyphs) const {
         const auto it = medians_.find("draw/" + layout + "/" + path + "/" + glyphs);
+        return it == medians_.end() ? 0.0 : it->second.perGlyphNs;
+    }
+    double PathGlyph(const std::string& kind, const std::string& glyphs) const {
+        const auto it = medians_.find("paths/" + kind + "/" + glyphs);
         return it == medians_.end() ? 0.0 : it->second.perGlyphNs;
     }
     std::map<std::string, Median> medians_;

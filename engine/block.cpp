@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "font_extras.h"
+#include "glyph_walk.h"
 #include "numbers.h"
 #include "walk.h"
 
@@ -305,21 +306,17 @@ TextBlockExtent SpriteFontMeasureBlock(FontId id, const char* text, float size, 
     return ExtentOf(s, MeasureLines(s, reinterpret_cast<const unsigned char*>(text)));
 }
 
-std::int32_t DrawSpriteFontBlock(FontId id, std::int32_t x, std::int32_t y, const char* text, float transparency,
-                                 float size, const TextBlock& block) noexcept {
-    const SpriteFont* font = GetSpriteFont(id);
-    if (font == nullptr || text == nullptr) return 0;
-    SpritePlatform* platform = GetSpritePlatform();
-    if (platform == nullptr || font->sprite3D == 0) return 0;  // nothing to show it through
-    if (UsesFontDefault(transparency)) transparency = ToFloat(font->StyleTransparency);
-    if (UsesFontDefault(size)) size = font->StyleSize;
+namespace sprite_font_detail {
+
+void WalkBlock(const SpriteFont& font, std::int32_t x, std::int32_t y, const char* text, float size,
+               const TextBlock& block, GlyphSink& sink) noexcept {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-    const Setting s = MakeSetting(*font, size, block);
+    const Setting s = MakeSetting(font, size, block);
 
     // Centring or right-aligning without a width needs the widest line, and
     // anchoring the whole extent, before the first line is drawn.
-    const bool anchorX = !IsPlusZero(font->StyleAlignX);
-    const bool anchorY = !IsPlusZero(font->StyleAlignY);
+    const bool anchorX = !IsPlusZero(font.StyleAlignX);
+    const bool anchorY = !IsPlusZero(font.StyleAlignY);
     const bool roomFromText = !s.wrapping && (s.align == TextAlignCenter || s.align == TextAlignRight);
     float room = s.wrap;
     TextBlockExtent extent{0, 0, 0};
@@ -330,51 +327,73 @@ std::int32_t DrawSpriteFontBlock(FontId id, std::int32_t x, std::int32_t y, cons
     }
     const bool measureLines = s.align != TextAlignLeft;
 
-    const float angle = DegToRad(font->StyleRotation);  // the arc does not apply to blocks
-    Pen pen{*platform, font->sprite3D, x, y, RoundToInt32(transparency), size};
+    const float angle = DegToRad(font.StyleRotation);  // the arc does not apply to blocks
     if (IsPlusZero(angle)) {
-        platform->RotateSprite3D(pen.sprite, 0.0f, 0);  // once per call, even for no glyph
-        if (anchorX) x = RoundToInt32(ToFloat(x) - ToFloat(extent.width) * font->StyleAlignX);
-        if (anchorY) y = RoundToInt32(ToFloat(y) - ToFloat(extent.height) * font->StyleAlignY);
+        sink.SetTurn(0.0f);  // once per call, even for no glyph
+        if (anchorX) x = RoundToInt32(ToFloat(x) - ToFloat(extent.width) * font.StyleAlignX);
+        if (anchorY) y = RoundToInt32(ToFloat(y) - ToFloat(extent.height) * font.StyleAlignY);
         // Each line is a straight line of its own, at a whole-pixel start.
         Layout(s, bytes, measureLines, [&](std::int64_t index, const Line& line) {
             const Placement place = Place(s, room, line);
-            pen.x = AddSaturated(x, place.shift);
-            pen.y = index == 0 ? y : RoundToInt32(ToFloat(y) + static_cast<float>(index) * s.lineAdvance);
-            WalkLine(s, line, place.spaceExtra, [&](const GlyphSlot& glyph, const unsigned char*, float penX) {
-                ShowStraightGlyph(pen, glyph, penX);
+            const std::int32_t lineX = AddSaturated(x, place.shift);
+            const std::int32_t lineY =
+                index == 0 ? y : RoundToInt32(ToFloat(y) + static_cast<float>(index) * s.lineAdvance);
+            WalkLine(s, line, place.spaceExtra, [&](const GlyphSlot& glyph, const unsigned char* at, float penX) {
+                sink.Glyph(PlacedGlyph{*at, glyph.srcX, glyph.srcY, glyph.srcWidth, glyph.srcHeight,
+                                       RoundToInt32(ToFloat(glyph.srcWidth) * size),
+                                       RoundToInt32(ToFloat(glyph.srcHeight) * size),
+                                       RoundToInt32((ToFloat(lineX) + penX) + ToFloat(glyph.offsetX) * size),
+                                       RoundToInt32(ToFloat(glyph.offsetY) * size + ToFloat(lineY)), false, 0.0f});
                 return true;
             });
         });
-        return 0;
+        return;
     }
 
     // Turned: every glyph keeps its place in the block, which turns about (x, y)
     // with the anchoring's shift inside it; the rotation is set once, as it
     // never changes within a block.
-    platform->RotateSprite3D(pen.sprite, RadToDeg(angle), 0);
+    sink.SetTurn(RadToDeg(angle));
     const float c = Cos(angle);
     const float sn = Sin(angle);
-    const float anchorLeft = anchorX ? -(ToFloat(extent.width) * font->StyleAlignX) : 0.0f;
-    const float anchorTop = anchorY ? -(ToFloat(extent.height) * font->StyleAlignY) : 0.0f;
+    const float anchorLeft = anchorX ? -(ToFloat(extent.width) * font.StyleAlignX) : 0.0f;
+    const float anchorTop = anchorY ? -(ToFloat(extent.height) * font.StyleAlignY) : 0.0f;
     const float originX = ToFloat(x);
     const float originY = ToFloat(y);
+    const std::int32_t refWidth = RoundToInt32(ToFloat(ExtrasOf(font).referenceWidth) * size);
+    const std::int32_t refHeight = RoundToInt32(ToFloat(ExtrasOf(font).referenceHeight) * size);
     Layout(s, bytes, measureLines, [&](std::int64_t index, const Line& line) {
         const Placement place = Place(s, room, line);
         const float left = ToFloat(place.shift) + anchorLeft;
         const float top = (index == 0 ? 0.0f : static_cast<float>(index) * s.lineAdvance) + anchorTop;
-        WalkLine(s, line, place.spaceExtra, [&](const GlyphSlot& glyph, const unsigned char*, float penX) {
+        WalkLine(s, line, place.spaceExtra, [&](const GlyphSlot& glyph, const unsigned char* at, float penX) {
             const float bx = left + penX;
             const float px = c * bx - sn * top;
             const float py = sn * bx + c * top;
-            SetSprite3DSourceRect(pen.sprite, glyph.srcX, glyph.srcY, glyph.srcWidth, glyph.srcHeight);
-            pen.platform.ZoomSprite3D(pen.sprite, RoundToInt32(ToFloat(glyph.srcWidth) * size),
-                                      RoundToInt32(ToFloat(glyph.srcHeight) * size));
+            const std::int32_t width = RoundToInt32(ToFloat(glyph.srcWidth) * size);
+            const std::int32_t height = RoundToInt32(ToFloat(glyph.srcHeight) * size);
             const TurnedOffset offset = TurnOffset(glyph, c, sn);
-            pen.platform.DisplaySprite3D(pen.sprite, RoundToInt32((originX + px) + offset.x * size),
-                                         RoundToInt32((originY + py) + offset.y * size), pen.alpha);
+            // Tight boxes sit as the font's reference box would, as in turned lines.
+            const Shift shift = ReferenceShift(width, height, refWidth, refHeight, c, sn);
+            sink.Glyph(PlacedGlyph{*at, glyph.srcX, glyph.srcY, glyph.srcWidth, glyph.srcHeight, width, height,
+                                   RoundToInt32(((originX + px) + offset.x * size) + shift.x),
+                                   RoundToInt32(((originY + py) + offset.y * size) + shift.y), false, 0.0f});
             return true;
         });
     });
+}
+
+}  // namespace sprite_font_detail
+
+std::int32_t DrawSpriteFontBlock(FontId id, std::int32_t x, std::int32_t y, const char* text, float transparency,
+                                 float size, const TextBlock& block) noexcept {
+    const SpriteFont* font = GetSpriteFont(id);
+    if (font == nullptr || text == nullptr) return 0;
+    SpritePlatform* platform = GetSpritePlatform();
+    if (platform == nullptr || font->sprite3D == 0) return 0;  // nothing to show it through
+    if (UsesFontDefault(transparency)) transparency = ToFloat(font->StyleTransparency);
+    if (UsesFontDefault(size)) size = font->StyleSize;
+    DrawSink sink(*platform, font->sprite3D, RoundToInt32(transparency));
+    WalkBlock(*font, x, y, text, size, block, sink);
     return 0;
 }

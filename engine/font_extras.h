@@ -18,6 +18,11 @@ struct FontExtras {
     std::uint32_t kerningPairs;
     std::int16_t* kerning;                // 256 x 256 amounts by (first << 8 | second); null when none
     std::uint32_t color;                  // 0xBBGGRR tint, white by default
+    // The reference box of turned text: the largest glyph box (srcWidth and
+    // srcHeight each at their largest), so a font whose glyphs share one box
+    // has exactly that box. Turned glyphs sit as this box would.
+    std::int32_t referenceWidth;
+    std::int32_t referenceHeight;
     SpriteFontFieldEffects effects;       // outline and shadow of a field font
 };
 

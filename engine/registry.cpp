@@ -72,6 +72,18 @@ void ReadGlyphRecords(const Block& block, const format::Layout& layout, FontReco
     }
 }
 
+// The largest glyph box, over the slots that hold a glyph after the load
+// (a repeated code keeps only its later record).
+void NoteReferenceBox(FontRecord& record) noexcept {
+    bool first = true;
+    for (const GlyphSlot& slot : record.font.glyphs) {
+        if (slot.present == 0) continue;
+        if (first || slot.srcWidth > record.extras.referenceWidth) record.extras.referenceWidth = slot.srcWidth;
+        if (first || slot.srcHeight > record.extras.referenceHeight) record.extras.referenceHeight = slot.srcHeight;
+        first = false;
+    }
+}
+
 // The chunks after the terminator; the first damage ends the list and keeps
 // every whole chunk before it. Only the sized load gets here.
 void ReadChunks(const Block& block, const format::Layout& layout, FontExtras& extras) noexcept {
@@ -129,6 +141,7 @@ FontId Load(FontId id, const Block& block) noexcept {
     ReadAtlas(block, *font);
     const format::Layout layout = format::ReadLayout(block.data, block.size);
     ReadGlyphRecords(block, layout, *record);
+    NoteReferenceBox(*record);
     ReadChunks(block, layout, record->extras);
     // A field atlas is drawn differently; the platform learns it once, here.
     const std::int32_t fieldKind = sprite_font_detail::FieldKindOf(record->extras);

@@ -424,12 +424,154 @@ std::int32_t DrawSpriteFontBlockUtf8(FontId id, std::int32_t x, std::int32_t y, 
                                      std::int32_t codePage = CodePageFontDefault) noexcept;
 
 // ---------------------------------------------------------------------------
+// Where every glyph lands: glyph quads and true bounds.
+//
+// Turned text (rotation or arc not +0.0) places each glyph's box as the
+// straight line turned as a whole about its start point would, then shifts
+// it by what turning the font's reference box (its largest glyph box; for a
+// font whose glyphs share one box, that box) about its own centre gives. A
+// font whose glyphs share one box therefore draws exactly as it always has,
+// and a font with tight boxes keeps its commas and apostrophes in place.
+
+// One glyph as drawing shows it. Corners in the seam's order: top-left,
+// top-right, bottom-left, bottom-right of the glyph before the turn, after
+// zoom, turn and display, exactly as the platform puts them on the screen.
+struct GlyphQuad {
+    unsigned char code;
+    float x[4];
+    float y[4];
+    std::int32_t srcX, srcY, srcWidth, srcHeight;  // the atlas rectangle, in texels (a cut glyph's is cut)
+};
+
+// Fills out (at most capacity quads) with the glyphs DrawSpriteFontText
+// would show for the same arguments and the font's current styles, in
+// drawing order, and returns how many there are; capacity 0 (out may then be
+// null) asks for the count. Glyphs whose quad shows nothing (an empty box, a
+// glyph cut to nothing) are left out. Computed from the glyph records alone:
+// no platform or atlas is needed and nothing is drawn. size -1.0 (or NaN)
+// means the font's StyleSize. A null text or an id naming no font gives 0.
+std::size_t SpriteFontTextQuads(FontId id, std::int32_t x, std::int32_t y, const char* text, float size,
+                                GlyphQuad* out, std::size_t capacity) noexcept;
+
+// The smallest axis-aligned box holding every corner of those quads, in
+// screen pixels. When no glyph shows, all four are 0 (and right <= left
+// tells so: a shown quad always has right > left).
+// Unlike SpriteFontTextWidth/Height, which keep their own rules (the extent
+// of the advances and the first line height under the measurement's turn,
+// signed, whole pixels, and not a box of what an arc draws), this is the
+// ink box of the drawn quads: offsets, box sizes, cuts, anchoring and the
+// drawn arc all count.
+struct TextBounds {
+    float left, top, right, bottom;
+};
+TextBounds SpriteFontTextBounds(FontId id, std::int32_t x, std::int32_t y, const char* text, float size) noexcept;
+
+// The same for a block, as DrawSpriteFontBlock draws it: every glyph of
+// every line in drawing order, and the box round them.
+std::size_t SpriteFontBlockQuads(FontId id, std::int32_t x, std::int32_t y, const char* text, float size,
+                                 const TextBlock& block, GlyphQuad* out, std::size_t capacity) noexcept;
+TextBounds SpriteFontBlockBounds(FontId id, std::int32_t x, std::int32_t y, const char* text, float size,
+                                 const TextBlock& block) noexcept;
+
+// ---------------------------------------------------------------------------
+// Text along a path: a circle, a polyline or a chain of cubic Bézier curves.
+//
+// Each glyph sits with the middle of its advance on the path at the pen's
+// arc length, turned to the path's direction there, its baseline on the
+// path: the font's baseline from its metrics chunk, else its line height
+// (the bottom of the line on the path). Kerning applies when the font has
+// it. The placement is exact (the glyph's box turns rigidly about that
+// point; nothing of the single-line rounding rules applies) and every glyph
+// costs the same four platform calls as rotated text. StyleRotation, StyleArc,
+// the anchor factors and StyleMaxLength play no part. Path geometry is
+// worked in double; arc length of curves comes from adaptive subdivision,
+// within 0.25 pixel over a path. Nothing is allocated.
+
+struct TextPathPoint {
+    float x, y;
+};
+
+enum TextPathKind : std::int32_t {
+    TextPathCircle,    // centre, radius, startAngle, clockwise, upright
+    TextPathPolyline,  // points[0..count): straight segments between them
+    TextPathBezier,    // points: start, then control, control, end per curve (count = 3n + 1; extra points ignored)
+};
+
+// A path; the points stay the caller's and are read during each call only.
+// A circle is always closed. A closed polyline joins its last point to its
+// first; a closed Bézier chain should end where it starts (positions wrap,
+// nothing joins it).
+struct TextPath {
+    TextPathKind kind = TextPathCircle;
+    float centerX = 0.0f, centerY = 0.0f;
+    float radius = 0.0f;
+    float startAngle = 0.0f;  // degrees: where the path begins; 0 right of the centre, 90 below it
+    bool clockwise = true;    // clockwise on the screen: the glyphs' tops face outwards
+    // Reading left to right wherever the text is: when the begin point lies
+    // below the centre the text runs counter-clockwise (tops facing the
+    // centre), else clockwise; clockwise is then ignored.
+    bool upright = false;
+    const TextPathPoint* points = nullptr;
+    std::size_t count = 0;
+    bool closed = false;
+
+    static constexpr TextPath Circle(float centerX, float centerY, float radius, float startAngle,
+                                     bool clockwise = true, bool upright = false) noexcept {
+        TextPath path;
+        path.kind = TextPathCircle;
+        path.centerX = centerX, path.centerY = centerY, path.radius = radius, path.startAngle = startAngle;
+        path.clockwise = clockwise, path.upright = upright;
+        return path;
+    }
+    static constexpr TextPath Polyline(const TextPathPoint* points, std::size_t count, bool closed = false) noexcept {
+        TextPath path;
+        path.kind = TextPathPolyline, path.points = points, path.count = count, path.closed = closed;
+        return path;
+    }
+    static constexpr TextPath Bezier(const TextPathPoint* points, std::size_t count, bool closed = false) noexcept {
+        TextPath path;
+        path.kind = TextPathBezier, path.points = points, path.count = count, path.closed = closed;
+        return path;
+    }
+};
+
+// The path's length in pixels. 0 for a path that cannot carry text: a
+// radius of 0 or less, fewer than two points (four for a Bézier chain), a
+// path of no length or longer than the largest float, and any coordinate,
+// radius or angle that is NaN or infinite (one such point makes the whole
+// path unusable).
+float TextPathLength(const TextPath& path) noexcept;
+
+// The arc length text takes along a path: its advances and kerning at the
+// size (-1.0 or NaN: the font's StyleSize). 0 for a null text or an unknown id.
+float SpriteFontTextPathLength(FontId id, const char* text, float size) noexcept;
+
+// Draws text along the path. offset moves it along the path (pixels, in the
+// path's direction). align: TextAlignLeft begins the text at the path's
+// begin point, TextAlignRight ends it at the path's end, TextAlignCenter
+// centres it on the middle of an open path; on a closed path (a circle)
+// centre and end refer to the begin point, which the text then is centred on
+// or ends at. TextAlignJustify spreads the glyphs evenly over the whole path
+// (their gaps grow, or shrink when the text is longer). On an open path a
+// glyph whose advance does not lie wholly on the path is not drawn; on a
+// closed one positions wrap round. A path of no length (see TextPathLength),
+// a NaN or infinite offset, an infinite size, an unknown id, a null text or
+// no 3D sprite draw nothing. transparency and size as for DrawSpriteFontText.
+// Returns 0 always.
+std::int32_t DrawSpriteFontTextOnPath(FontId id, const char* text, const TextPath& path, float offset,
+                                      TextAlign align, float transparency, float size) noexcept;
+std::int32_t DrawSpriteFontTextOnPathUtf8(FontId id, const char* utf8, const TextPath& path, float offset,
+                                          TextAlign align, float transparency, float size,
+                                          std::int32_t codePage = CodePageFontDefault) noexcept;
+
+// ---------------------------------------------------------------------------
 // Distance-field fonts.
 //
 // A font whose metrics chunk (read by the sized load) marks its atlas as a
 // distance field (fieldKind 1 or 2 with a range of at least 1; any other
-// kind, or range 0, is taken as plain coverage) keeps, per texel, 0.5 + d / range with d the signed distance
-// to the glyph's edge in texels, positive inside:
+// kind, or range 0, is taken as plain coverage) keeps, per texel,
+// 0.5 + d / range with d the signed distance to the glyph's edge in texels,
+// positive inside:
 //   single-channel (1): the field in alpha, red, green and blue white;
 //   multi-channel (2): three fields in red, green and blue whose median is
 //     the shape (corners stay sharp), the true field in alpha.

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "recording_platform.h"
 #include "sprite_font.h"
@@ -64,6 +65,25 @@ private:
 };
 
 std::int16_t Read16(const std::uint8_t* p) { return static_cast<std::int16_t>(p[0] | p[1] << 8); }
+
+// How many of the logged displays show something: the quads query must
+// report exactly those.
+std::size_t ShownDisplays(const std::vector<test_support::Call>& log) {
+    std::size_t shown = 0;
+    std::int32_t width = 0, height = 0;
+    for (const test_support::Call& call : log) {
+        if (call.op == Op::Zoom) width = call.i[0], height = call.i[1];
+        const bool visible = width != 0 && height != 0 && ((width < 0) == (height < 0));
+        if (call.op == Op::Display && visible) ++shown;
+    }
+    return shown;
+}
+
+std::size_t CountOf(const std::vector<test_support::Call>& log, Op op) {
+    std::size_t n = 0;
+    for (const test_support::Call& call : log) n += call.op == op ? 1 : 0;
+    return n;
+}
 
 // Bytes 7..15 of the magic: alignment (any value, also outside TextAlign),
 // line limit, wrap width, line spacing (any float bits), kerning.
@@ -160,6 +180,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)SpriteFontTextWidth(handle, everyByte, -1.0f);
         (void)SpriteFontTextHeight(handle, tail, -1.0f);
         Check(DrawSpriteFontText(handle, 400, 300, everyByte, -1.0f, -1.0f) == 0);
+        // The quads are the glyphs that drawing shows, wherever they land.
+        if (sprite3D != 0) {
+            const std::size_t shown = ShownDisplays(platform.log);
+            GlyphQuad quads[4];
+            Check(SpriteFontTextQuads(handle, 400, 300, everyByte, -1.0f, quads, 4) == shown);
+            const TextBounds box = SpriteFontTextBounds(handle, 400, 300, everyByte, -1.0f);
+            Check(shown == 0 ? (box.left == 0 && box.right == 0) : !(box.right < box.left));
+        }
         // Every code page's table in turn, chosen by the input's length.
         constexpr std::int32_t kCodePages[] = {CodePageWindows1252, CodePageWindows1250, CodePageWindows1251,
                                                CodePageWindows1253, CodePageLatin1, CodePageLatin9};
@@ -175,5 +203,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const test_support::Call& call : platform.log) Check(call.handle == sprite3D && sprite3D != 0);
     }
     Check(std::signbit(font->StyleRotation) && font->StyleMaxLength == 100.0f);
+
+    // The input's first bytes as path points and circle values: a polyline,
+    // a Bézier chain and a circle, each with every alignment.
+    TextPathPoint points[16] = {};
+    const std::size_t pointBytes = size < sizeof points ? size : sizeof points;
+    std::memcpy(points, data, pointBytes);
+    const std::size_t count = pointBytes / sizeof(TextPathPoint);
+    const TextPath paths[] = {
+        TextPath::Polyline(points, count, (size & 1) != 0),
+        TextPath::Bezier(points, count, (size & 2) != 0),
+        TextPath::Circle(points[0].x, points[0].y, points[1].x, points[1].y, (size & 4) != 0, (size & 8) != 0),
+    };
+    for (const TextPath& path : paths) {
+        const float length = TextPathLength(path);
+        Check(std::isfinite(length) && length >= 0.0f);
+        for (TextAlign align : {TextAlignLeft, TextAlignCenter, TextAlignRight, TextAlignJustify}) {
+            platform.log.clear();
+            Check(DrawSpriteFontTextOnPath(handle, tail, path, points[2].x, align, -1.0f, -1.0f) == 0);
+            Check(DrawSpriteFontTextOnPathUtf8(handle, tail, path, 0.0f, align, 255.0f, points[2].y) == 0);
+            for (const test_support::Call& call : platform.log) Check(call.handle == sprite3D && sprite3D != 0);
+            // Every glyph on a path is zoomed, turned and displayed.
+            const std::size_t displays = CountOf(platform.log, Op::Display);
+            Check(CountOf(platform.log, Op::Zoom) == displays && CountOf(platform.log, Op::Rotate) == displays);
+            if (!(length > 0.0f)) Check(platform.log.empty());
+        }
+    }
     return 0;
 }

@@ -8,6 +8,9 @@ cmake -S "$source/examples/hello" -B "$work/hello" -DCMAKE_PREFIX_PATH="$work/pr
 cmake --build "$work/hello"
 # The offscreen video driver: no display needed.
 SDL_VIDEODRIVER=offscreen "$work/hello/hello_text" --frames 3 --check
+cmake -S "$source/examples/paths" -B "$work/paths" -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
+cmake --build "$work/paths"
+SDL_VIDEODRIVER=offscreen "$work/paths/text_paths" --frames 3 --check
 
 # The dialogue box, set in a face from Debian made into a packed font by the
 # installed maker, so that its kerning pairs reach the block layout.

@@ -262,6 +262,112 @@ public:
         EXPECT_EQ(SpriteFontTextWidthUtf8(ordinary_, nullptr, 1.0f), 0);
     }
 
+    // Paths that cannot carry text, paths at the edges of the float range
+    // and paths of a million points: nothing drawn, or what the header
+    // states, and never a crash.
+    void Paths() {
+        Expect(ordinary_);
+        const TextPathPoint one[] = {{5, 5}};
+        const TextPathPoint same[] = {{5, 5}, {5, 5}, {5, 5}, {5, 5}};
+        const TextPathPoint nan[] = {{0, 0}, {kNaN, 3}, {100, 0}, {200, 0}};
+        const TextPathPoint inf[] = {{0, 0}, {100, 0}, {200, -kInf}, {300, 0}};
+        const TextPathPoint beyond[] = {{-3e38f, 0}, {3e38f, 0}, {3e38f, 3e38f}, {-3e38f, -3e38f}};
+        const TextPathPoint far[] = {{-2e37f, 2e37f}, {2e37f, 2e37f}, {2e37f, -2e37f}, {4e37f, 0}};
+        const TextPathPoint tiny[] = {{0, 0}, {1e-40f, 0}, {1e-40f, 1e-40f}, {2e-40f, 0}};
+        std::vector<TextPathPoint> million(1'000'000);
+        for (std::size_t i = 0; i < million.size(); ++i)
+            million[i] = {static_cast<float>(i % 1000), static_cast<float>(i / 1000 * 3 + i % 7)};
+        struct Case {
+            const char* name;
+            TextPath path;
+            bool carries;  // TextPathLength > 0
+        };
+        const Case cases[] = {
+            {"radius 0", TextPath::Circle(400, 300, 0, 0), false},
+            {"radius -5", TextPath::Circle(400, 300, -5, 0), false},
+            {"radius NaN", TextPath::Circle(400, 300, kNaN, 0), false},
+            {"radius inf", TextPath::Circle(400, 300, kInf, 0), false},
+            {"radius 3e38", TextPath::Circle(400, 300, 3e38f, 0), false},  // longer than a float
+            {"centre NaN", TextPath::Circle(kNaN, 300, 100, 0), false},
+            {"centre -inf", TextPath::Circle(400, -kInf, 100, 0), false},
+            {"start angle NaN", TextPath::Circle(400, 300, 100, kNaN, true, true), false},
+            {"start angle 3e38", TextPath::Circle(400, 300, 100, 3e38f, false, true), true},
+            {"radius denormal", TextPath::Circle(400, 300, std::numeric_limits<float>::denorm_min(), 90), true},
+            {"centre far out", TextPath::Circle(3e38f, -3e38f, 1e30f, 45), true},
+            {"no points", TextPath::Polyline(nullptr, 5), false},
+            {"one point", TextPath::Polyline(one, 1), false},
+            {"one point closed", TextPath::Polyline(one, 1, true), false},
+            {"all one point", TextPath::Polyline(same, 4, true), false},
+            {"NaN point", TextPath::Polyline(nan, 4), false},
+            {"infinite point", TextPath::Polyline(inf, 4), false},
+            {"beyond a float", TextPath::Polyline(beyond, 4), false},
+            {"far points", TextPath::Polyline(far, 4, true), true},
+            {"tiny polyline", TextPath::Polyline(tiny, 4), true},
+            {"Bézier of three points", TextPath::Bezier(same, 3), false},
+            {"Bézier of no length", TextPath::Bezier(same, 4), false},
+            {"Bézier NaN", TextPath::Bezier(nan, 4), false},
+            {"Bézier infinite", TextPath::Bezier(inf, 4), false},
+            {"Bézier beyond a float", TextPath::Bezier(beyond, 4), false},
+            {"Bézier far", TextPath::Bezier(far, 4), true},
+            {"Bézier tiny", TextPath::Bezier(tiny, 4, true), true},
+            {"Bézier null", TextPath::Bezier(nullptr, 7), false},
+            {"unknown kind", [] { TextPath p; p.kind = static_cast<TextPathKind>(77); return p; }(), false},
+        };
+        const TextAlign aligns[] = {TextAlignLeft, TextAlignCenter, TextAlignRight, TextAlignJustify,
+                                    static_cast<TextAlign>(-3)};
+        const float offsets[] = {0.0f, -50.0f, kNaN, kInf, -3e38f};
+        const float sizes[] = {-1.0f, 0.0f, -2.0f, kNaN, 3e38f, kInf};
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            const float length = TextPathLength(c.path);
+            EXPECT_EQ(length > 0.0f, c.carries) << length;
+            EXPECT_TRUE(std::isfinite(length));
+            Frame([&] {
+                if (checking_) checking_->Reset();
+                for (TextAlign align : aligns)
+                    for (float offset : offsets)
+                        for (float size : sizes) {
+                            DrawSpriteFontTextOnPath(ordinary_, "ABC", c.path, offset, align, -1.0f, size);
+                            DrawSpriteFontTextOnPathUtf8(ordinary_, everyByte_, c.path, offset, align, 77.0f, size);
+                        }
+                if (checking_) {
+                    EXPECT_EQ(checking_->calls % 4, 0u);
+                    if (!c.carries) { EXPECT_EQ(checking_->calls, 0u); }
+                }
+            });
+        }
+        // A million points, open and closed, and a chain of 333333 curves.
+        const TextPath big[] = {TextPath::Polyline(million.data(), million.size()),
+                                TextPath::Polyline(million.data(), million.size(), true),
+                                TextPath::Bezier(million.data(), million.size())};
+        for (const TextPath& path : big) {
+            EXPECT_GT(TextPathLength(path), 1e6f);
+            Frame([&] {
+                if (checking_) checking_->Reset();
+                DrawSpriteFontTextOnPath(ordinary_, everyByte_, path, 0.0f, TextAlignCenter, -1.0f, -1.0f);
+                DrawSpriteFontTextOnPath(ordinary_, everyByte_, path, 0.0f, TextAlignJustify, -1.0f, -1.0f);
+                if (checking_) { EXPECT_EQ(checking_->calls, 2u * 95 * 4); }
+            });
+        }
+        // A million glyphs round a circle (off the screen, so that a real
+        // screen need not blend them all); their quads counted on a line.
+        const std::string glyphs(1'000'000, 'A');
+        Frame([&] {
+            if (checking_) checking_->Reset();
+            DrawSpriteFontTextOnPath(ordinary_, glyphs.c_str(), TextPath::Circle(-5000, -5000, 250, -90), 0.0f,
+                                     TextAlignJustify, -1.0f, -1.0f);
+            if (checking_) { EXPECT_EQ(checking_->calls, glyphs.size() * 4); }
+        });
+        EXPECT_EQ(SpriteFontTextQuads(ordinary_, 0, 0, glyphs.c_str(), -1.0f, nullptr, 0), glyphs.size());
+        EXPECT_FLOAT_EQ(SpriteFontTextPathLength(ordinary_, glyphs.c_str(), 1.0f), 20e6f);
+        // Ids that name no font draw and measure nothing.
+        for (FontId id : {FontId{65536}, AutoId, ordinary_ + 8}) {
+            EXPECT_EQ(DrawSpriteFontTextOnPath(id, "AB", TextPath::Circle(0, 0, 9, 0), 0, TextAlignLeft, -1, -1), 0);
+            EXPECT_EQ(SpriteFontTextPathLength(id, "AB", 1.0f), 0.0f);
+            EXPECT_EQ(SpriteFontTextQuads(id, 0, 0, "AB", 1.0f, nullptr, 0), 0u);
+        }
+    }
+
     // Glyph metrics at the edges of their range, in every layout and at
     // hostile sizes.
     void HostileGlyphs() {
@@ -465,6 +571,15 @@ private:
                 DrawSpriteFontText(id, 50, 50, text, value, -1.0f);
                 DrawSpriteFontText(id, 50, 50, text, -1.0f, value);
                 DrawSpriteFontTextUtf8(id, 50, 50, text, value, value);
+                GlyphQuad quads[8];
+                (void)SpriteFontTextQuads(id, kIntMax, kIntMin, text, value, quads, 8);
+                (void)SpriteFontTextBounds(id, 50, 50, text, value);
+                (void)SpriteFontTextPathLength(id, text, value);
+                const TextPath circle = TextPath::Circle(400, 300, 100, 0);
+                DrawSpriteFontTextOnPath(id, text, circle, value, TextAlignCenter, value, -1.0f);
+                DrawSpriteFontTextOnPath(id, text, circle, 0.0f, TextAlignJustify, -1.0f, value);
+                DrawSpriteFontTextOnPath(id, text, TextPath::Circle(value, 300, value, value, true, true), 0.0f,
+                                         TextAlignRight, -1.0f, -1.0f);
                 // Blocks under the same styles, and the value as their spacing and size.
                 TextBlock block;
                 block.wrapWidth = 30;
@@ -473,6 +588,8 @@ private:
                 block.maxLines = 2;
                 (void)SpriteFontMeasureBlock(id, text, value, block);
                 DrawSpriteFontBlock(id, kIntMax, kIntMin, text, -1.0f, value, block);
+                (void)SpriteFontBlockQuads(id, kIntMax, kIntMin, text, value, block, quads, 8);
+                (void)SpriteFontBlockBounds(id, 50, 50, text, value, TextBlock{});
                 DrawSpriteFontBlock(id, 50, 50, text, value, -1.0f, TextBlock{});
             }
         });
@@ -494,6 +611,7 @@ TEST(HostileValues, OnTheRecordingPlatform) {
     table.StylesAndArguments();
     table.Texts();
     table.HostileGlyphs();
+    table.Paths();
     table.Blocks();
     table.Ids();
 }
@@ -530,6 +648,7 @@ TEST(HostileValues, OnTheOffscreenScreen) {
         table.StylesAndArguments();
         table.Texts();
         table.HostileGlyphs();
+        table.Paths();
         table.Blocks();
         table.Ids();
         EXPECT_TRUE(readBack) << "a frame could not be read back";

@@ -1,6 +1,7 @@
 // Specimens drawn through the engine on the offscreen screen.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -241,3 +242,23 @@ TEST(Specimen, NearestSamplingKeepsScaledPixelsWhole) {
 }
 
 }  // namespace
+
+// A text longer than the circle closes into a ring about as tall as wide:
+// outside the circle when clockwise (tops outwards), inside when upright.
+TEST(Specimen, TextRoundACircle) {
+    const auto font = DemoFont();
+    const std::string text = "Feder-Style einer Quillon, Feder-Style einer Quillon";
+    inspect::SpecimenStyle round;
+    round.circle = 90;
+    inspect::SpecimenStyle upright = round;
+    upright.upright = true;
+    const Picture r = Render(font, text, round), u = Render(font, text, upright);
+    ASSERT_TRUE(r.ok && u.ok) << r.error << u.error;
+    for (const Picture* p : {&r, &u}) {
+        EXPECT_GT(p->image.height, 180);
+        EXPECT_LT(std::abs(p->image.width - p->image.height), 40);
+        EXPECT_GT(InkPixels(p->image, 0xFFFFFF), 3000);
+    }
+    // Clockwise the tops face outwards, upright inwards: the outer ring is larger.
+    EXPECT_GT(r.image.width, u.image.width + 40);
+}

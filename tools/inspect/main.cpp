@@ -52,6 +52,10 @@ const char kUsage[] =
     "  --background RRGGBB  colour behind the text (default FFFFFF, or 202020\n"
     "                     when the font's ink is light)\n"
     "  --color RRGGBB     tint the font's glyphs with this colour (default none)\n"
+    "  --circle R         set the text round a circle of radius R, centred on\n"
+    "                     its top (rotation, arc, anchoring and blocks do not apply)\n"
+    "  --upright          with --circle: centred on the circle's bottom,\n"
+    "                     reading left to right\n"
     "Block options (any of them draws TEXT as a block: line feeds break lines;\n"
     "--arc and --max-length then do not apply):\n"
     "  --wrap W           wrap lines at W pixels (default 0: only at line feeds)\n"
@@ -93,6 +97,10 @@ int main(int argc, char** argv) {
             style.utf8 = true;
             continue;
         }
+        if (arg == "--upright") {
+            style.upright = true;
+            continue;
+        }
         if (arg == "--nearest") {
             style.nearest = true;
             continue;
@@ -104,7 +112,8 @@ int main(int argc, char** argv) {
         }
         static const char* const kValueOptions[] = {
             "--codepage", "--code-page", "--specimen", "--text", "--size", "--rotation", "--arc", "--transparency",
-            "--align-x", "--align-y", "--max-length", "--background", "--color", "--wrap", "--align", "--max-lines"};
+            "--align-x", "--align-y", "--max-length", "--background", "--color", "--wrap", "--align", "--max-lines",
+            "--circle"};
         if (std::find(std::begin(kValueOptions), std::end(kValueOptions), arg) == std::end(kValueOptions))
             return Usage("unknown option " + arg);
         if (i + 1 >= argc) return Usage("missing value after " + arg);
@@ -133,6 +142,7 @@ int main(int argc, char** argv) {
             ok = ParseFloat(value, &style.maxLength) && style.maxLength >= 0;
             blockArc = true;
         }
+        else if (arg == "--circle") ok = ParseFloat(value, &style.circle) && style.circle > 0 && style.circle < 1e6f;
         else if (arg == "--background") {
             ok = ParseHexColour(value, &style.background);
             style.backgroundGiven = true;
@@ -162,9 +172,11 @@ int main(int argc, char** argv) {
     if (fontPath.empty()) return Usage("give a packed font to inspect");
     if (specimenPath.empty() && haveText) return Usage("--text needs --specimen OUT.png");
     if (!specimenPath.empty() && !haveText) return Usage("--specimen needs --text TEXT");
+    if (style.upright && style.circle == 0.0f) return Usage("--upright needs --circle R");
     if (style.asBlock && blockArc) return Usage("--arc and --max-length apply to one line, not to a block (--wrap, --align, --max-lines)");
     if (specimenPath.empty() && !styleOption.empty()) return Usage(styleOption + " applies to --specimen only");
     if (specimenPath.empty() && style.utf8) return Usage("--utf8 applies to --specimen only");
+    if (style.circle > 0.0f && style.asBlock) return Usage("--circle sets one line, not a block");
 
     std::vector<std::uint8_t> block;
     std::string error;

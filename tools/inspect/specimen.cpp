@@ -169,11 +169,23 @@ bool RenderSpecimen(std::span<const std::uint8_t> block, const std::string& text
         screen->Clear(bgr);
         extent.Reset();
         screen->BeginSprite3D();
-        if (style.asBlock && style.utf8)
+        if (style.circle > 0.0f) {
+            const TextPath path = TextPath::Circle(static_cast<float>(x), static_cast<float>(y), style.circle,
+                                                   style.upright ? 90.0f : -90.0f, true, style.upright);
+            if (style.utf8)
+                DrawSpriteFontTextOnPathUtf8(font, text.c_str(), path, 0.0f, TextAlignCenter, -1.0f, -1.0f,
+                                             style.codePage);
+            else
+                DrawSpriteFontTextOnPath(font, text.c_str(), path, 0.0f, TextAlignCenter, -1.0f, -1.0f);
+        } else if (style.asBlock && style.utf8) {
             DrawSpriteFontBlockUtf8(font, x, y, text.c_str(), -1.0f, -1.0f, style.block, style.codePage);
-        else if (style.asBlock) DrawSpriteFontBlock(font, x, y, text.c_str(), -1.0f, -1.0f, style.block);
-        else if (style.utf8) DrawSpriteFontTextUtf8(font, x, y, text.c_str(), -1.0f, -1.0f, style.codePage);
-        else DrawSpriteFontText(font, x, y, text.c_str(), -1.0f, -1.0f);
+        } else if (style.asBlock) {
+            DrawSpriteFontBlock(font, x, y, text.c_str(), -1.0f, -1.0f, style.block);
+        } else if (style.utf8) {
+            DrawSpriteFontTextUtf8(font, x, y, text.c_str(), -1.0f, -1.0f, style.codePage);
+        } else {
+            DrawSpriteFontText(font, x, y, text.c_str(), -1.0f, -1.0f);
+        }
         screen->EndSprite3D();
         screen->Flip();
         return screen->ReadPixels(pixels) ? InkBounds(pixels, background) : Bounds{};

@@ -18,6 +18,8 @@ struct SpecimenStyle {
     bool nearest = false;            // sample the atlas nearest (quality 0), not bilinear
     std::int32_t codePage = 1252;
     std::uint32_t background = 0xFFFFFF;  // 0xRRGGBB
+    float circle = 0.0f;  // > 0: the text round a circle of this radius, centred on its top
+    bool upright = false; // with circle: centred on its bottom, reading left to right
     // The font's tint (SetSpriteFontColor), 0xRRGGBB as people write it; none leaves the font untinted.
     bool tinted = false;
     std::uint32_t color = 0xFFFFFF;
