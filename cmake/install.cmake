@@ -9,12 +9,14 @@ set(spritefont_include_dir ${CMAKE_INSTALL_INCLUDEDIR}/spritefont)
 set(spritefont_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/SpriteFont)
 
 target_include_directories(spritefont_platform PUBLIC $<INSTALL_INTERFACE:${spritefont_include_dir}>)
+target_include_directories(spritefont_png PUBLIC $<INSTALL_INTERFACE:${spritefont_include_dir}>)
 set_target_properties(spritefont_engine PROPERTIES EXPORT_NAME engine
                       PUBLIC_HEADER ${PROJECT_SOURCE_DIR}/engine/sprite_font.h)
 set_target_properties(spritefont_platform PROPERTIES EXPORT_NAME platform)
+set_target_properties(spritefont_png PROPERTIES EXPORT_NAME png)
 
 # BMFont fonts at run time (LoadBMFont), where libpng is found.
-set(spritefont_installed spritefont_engine spritefont_platform)
+set(spritefont_installed spritefont_engine spritefont_png spritefont_platform)
 if(TARGET spritefont_bmfont)
   target_include_directories(spritefont_bmfont PUBLIC $<INSTALL_INTERFACE:${spritefont_include_dir}>)
   list(APPEND spritefont_installed spritefont_bmfont)

@@ -1,6 +1,7 @@
 #include "png_codec.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <cstring>
 #include <limits>
@@ -147,6 +148,33 @@ bool WriteImage(png_structp png, png_infop info, png_uint_32 width, png_uint_32 
     return true;
 }
 
+// One encoding of 8-bit bytes with the given row filters and zlib strategy.
+bool WriteBytes(png_structp png, png_infop info, png_uint_32 width, png_uint_32 height, int channels,
+                int filters, int strategy, png_bytepp rows) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_IHDR(png, info, width, height, 8, channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    // Nothing but IHDR is set on info, so no ancillary chunk is written.
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, filters);
+    png_set_compression_level(png, 9);
+    png_set_compression_mem_level(png, 9);
+    png_set_compression_strategy(png, strategy);
+    png_write_info(png, info);
+    png_write_image(png, rows);
+    png_write_end(png, nullptr);
+    return true;
+}
+
+bool EncodeBytesOnce(png_bytepp rows, png_uint_32 width, png_uint_32 height, int channels, int filters,
+                     int strategy, std::vector<std::uint8_t>& out) {
+    out.clear();
+    PngWriteGuard guard;
+    if (!guard.info) return false;
+    WriteSink sink{&out};
+    png_set_write_fn(guard.png, &sink, WriteToSink, FlushSink);
+    return WriteBytes(guard.png, guard.info, width, height, channels, filters, strategy, rows);
+}
+
 }  // namespace
 
 const char* PngStatusMessage(PngStatus status) noexcept {
@@ -230,6 +258,43 @@ bool EncodePng(const std::uint32_t* pixels, std::int32_t width, std::int32_t hei
             return false;
         }
         return true;
+    } catch (const std::bad_alloc&) {
+        out.clear();
+        return false;
+    }
+}
+
+bool EncodePngBytes(const std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t channels,
+                    bool smallest, std::vector<std::uint8_t>& out) noexcept {
+    out.clear();
+    if (!pixels || width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide ||
+        (channels != 3 && channels != 4))
+        return false;
+    try {
+        // libpng wants mutable row pointers but only reads them when writing.
+        const std::size_t stride = static_cast<std::size_t>(width) * static_cast<std::size_t>(channels);
+        std::vector<png_bytep> rows(static_cast<std::size_t>(height));
+        for (std::size_t y = 0; y < rows.size(); ++y) rows[y] = const_cast<png_bytep>(pixels + y * stride);
+        const auto w = static_cast<png_uint_32>(width), h = static_cast<png_uint_32>(height);
+        if (!smallest) {
+            if (EncodeBytesOnce(rows.data(), w, h, channels, PNG_ALL_FILTERS, Z_DEFAULT_STRATEGY, out)) return true;
+            out.clear();
+            return false;
+        }
+        constexpr int kFilters[] = {PNG_FILTER_NONE, PNG_FILTER_SUB,   PNG_FILTER_UP,
+                                    PNG_FILTER_AVG,  PNG_FILTER_PAETH, PNG_ALL_FILTERS};
+        constexpr int kStrategies[] = {Z_DEFAULT_STRATEGY, Z_FILTERED};
+        std::vector<std::uint8_t> candidate;
+        bool any = false;
+        for (int strategy : kStrategies)
+            for (int filters : kFilters) {
+                if (!EncodeBytesOnce(rows.data(), w, h, channels, filters, strategy, candidate)) continue;
+                // Strictly smaller: a tie keeps the earlier, which keeps runs repeatable.
+                if (!any || candidate.size() < out.size()) out.swap(candidate);
+                any = true;
+            }
+        if (!any) out.clear();
+        return any;
     } catch (const std::bad_alloc&) {
         out.clear();
         return false;

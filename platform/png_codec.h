@@ -1,5 +1,6 @@
-// png_codec.h - PNG decoding for sprites and PNG encoding for captures, on
-// libpng. No libpng type appears here.
+// png_codec.h - PNG decoding for sprites and PNG encoding for captures and
+// font atlases, on libpng. No libpng type appears here. The font tools use
+// this codec too, so a tool sees an atlas exactly as the screen does.
 //
 // Decoding takes any PNG: palette and grey images are expanded to RGB, a
 // tRNS chunk becomes alpha, 16-bit samples are cut to 8, interlaced images
@@ -52,3 +53,13 @@ PngStatus DecodePng(const void* data, std::size_t size, DecodedImage& out,
 // keepAlpha false, RGB. Returns false on bad sizes or a libpng error.
 bool EncodePng(const std::uint32_t* pixels, std::int32_t width, std::int32_t height,
                bool keepAlpha, std::vector<std::uint8_t>& out) noexcept;
+
+// Encodes width x height pixels of 8-bit bytes, R, G, B (channels 3) or R,
+// G, B, A (channels 4), rows top first, as an 8-bit PNG with only IHDR,
+// IDAT and IEND, at zlib level 9. smallest: every row filter with the
+// default and the filtered zlib strategy, keeping the smallest stream (a tie
+// keeps the earlier, so the same pixels always give the same bytes), about a
+// dozen times slower; otherwise adaptive filters once. Returns false on bad
+// sizes or a libpng error.
+bool EncodePngBytes(const std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t channels,
+                    bool smallest, std::vector<std::uint8_t>& out) noexcept;

@@ -1,6 +1,6 @@
 // Regenerating the demonstration font from the typeface must give the
-// committed bytes, and so must the specimen drawn from it. Needs the
-// generator (built only with FreeType) and the typeface; skips without them.
+// committed bytes, and so must the specimen drawn from it. Needs the maker
+// (built with FreeType), the inspector and the typeface; skips without them.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -34,14 +34,15 @@ std::string Quoted(const fs::path& p) { return "'" + p.string() + "'"; }
 class Regeneration : public ::testing::Test {
 protected:
     void SetUp() override {
-#if defined(FONT_GEN_EXE)
-        generator_ = FONT_GEN_EXE;
+#if defined(FONT_MAKER_EXE)
+        maker_ = FONT_MAKER_EXE;
+        inspector_ = INSPECT_EXE;
 #if defined(DEMO_FACE_FILE)
         face_ = DEMO_FACE_FILE;
 #endif
-        if (!fs::exists(generator_)) GTEST_SKIP() << "the font generator is missing";
+        if (!fs::exists(maker_) || !fs::exists(inspector_)) GTEST_SKIP() << "the maker or the inspector is missing";
 #else
-        GTEST_SKIP() << "built without FreeType: no font generator";
+        GTEST_SKIP() << "built without FreeType or the inspector: nothing to regenerate with";
 #endif
         dir_ = fs::temp_directory_path() /
                ("font_regen_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
@@ -53,13 +54,15 @@ protected:
         if (!dir_.empty()) fs::remove_all(dir_, ignored);
     }
 
-    fs::path generator_, face_, dir_;
+    fs::path maker_, inspector_, face_, dir_;
 };
 
 TEST_F(Regeneration, RedrawingTheFontReproducesTheCommittedFile) {
     if (!fs::exists(face_)) GTEST_SKIP() << "the typeface " << face_ << " is not installed";
     const fs::path out = dir_ / "demo_font.sf3d";
-    ASSERT_EQ(RunCommand(Quoted(generator_) + " font " + Quoted(face_) + " " + Quoted(out)), 0);
+#if defined(FONT_MAKER_EXE)
+    ASSERT_EQ(RunCommand(Quoted(maker_) + " --demo-font " + Quoted(face_) + " " + Quoted(out)), 0);
+#endif
     const auto made = ReadAll(out);
     const auto committed = ReadAll(DEMO_FONT_FILE);
     ASSERT_FALSE(committed.empty());
@@ -68,7 +71,13 @@ TEST_F(Regeneration, RedrawingTheFontReproducesTheCommittedFile) {
 
 TEST_F(Regeneration, TheSpecimenIsDrawnFromTheCommittedFont) {
     const fs::path out = dir_ / "specimen.png";
-    ASSERT_EQ(RunCommand(Quoted(generator_) + " specimen " + Quoted(DEMO_FONT_FILE) + " " + Quoted(out)), 0);
+#if defined(FONT_MAKER_EXE)
+    // The regenerate-demo-font target's command line.
+    ASSERT_EQ(RunCommand(Quoted(inspector_) + " " + Quoted(DEMO_FONT_FILE) + " --specimen " + Quoted(out) +
+                         " --text-file " + Quoted(SPECIMEN_TEXT_FILE) + " --utf8 --line-spacing " SPECIMEN_SPACING
+                         " > /dev/null"),
+              0);
+#endif
     const auto made = ReadAll(out);
     const auto committed = ReadAll(SPECIMEN_FILE);
     ASSERT_FALSE(committed.empty());

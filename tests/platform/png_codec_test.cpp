@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -291,6 +292,40 @@ TEST(PngEncode, RoundTripsWithAndWithoutAlpha) {
     std::vector<std::uint8_t> file;
     EXPECT_FALSE(EncodePng(pixels.data(), 0, 2, true, file));
     EXPECT_FALSE(EncodePng(nullptr, 3, 2, true, file));
+}
+
+// The atlas encoder: bytes in, the same bytes out of the decoder, and the
+// smallest of its encodings never larger than the quick one, and repeatable.
+TEST(PngEncode, BytesRoundTripInBothChannelCounts) {
+    // A gradient with a hard edge: the row filters and strategies then differ in size.
+    std::vector<std::uint8_t> rgba;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 24; ++x)
+            for (int c = 0; c < 4; ++c) rgba.push_back(static_cast<std::uint8_t>(x < 12 ? x * 10 + c * y : 255 - c));
+    for (const std::int32_t channels : {3, 4}) {
+        std::vector<std::uint8_t> pixels;
+        for (std::size_t i = 0; i < rgba.size(); i += 4) pixels.insert(pixels.end(), &rgba[i], &rgba[i] + channels);
+        std::vector<std::uint8_t> quick, smallest, again;
+        ASSERT_TRUE(EncodePngBytes(pixels.data(), 24, 16, channels, false, quick));
+        ASSERT_TRUE(EncodePngBytes(pixels.data(), 24, 16, channels, true, smallest));
+        ASSERT_TRUE(EncodePngBytes(pixels.data(), 24, 16, channels, true, again));
+        EXPECT_EQ(smallest, again);
+        EXPECT_LE(smallest.size(), quick.size());
+        for (const auto* file : {&quick, &smallest}) {
+            DecodedImage image;
+            ASSERT_EQ(DecodePng(file->data(), file->size(), image, PixelOrder::Rgba), PngStatus::Ok);
+            EXPECT_EQ(image.hasAlpha, channels == 4);
+            std::vector<std::uint8_t> back(image.pixels.size() * 4);
+            std::memcpy(back.data(), image.pixels.data(), back.size());
+            for (std::size_t i = 0; i < back.size(); ++i)
+                ASSERT_EQ(back[i], channels == 4 || i % 4 != 3 ? rgba[i] : 255) << channels << " channels, byte " << i;
+        }
+    }
+    std::vector<std::uint8_t> file;
+    EXPECT_FALSE(EncodePngBytes(rgba.data(), 24, 16, 2, true, file));
+    EXPECT_FALSE(EncodePngBytes(rgba.data(), kMaxImageSide + 1, 1, 4, false, file));
+    EXPECT_FALSE(EncodePngBytes(nullptr, 24, 16, 4, false, file));
+    EXPECT_TRUE(file.empty());
 }
 
 }  // namespace

@@ -386,7 +386,10 @@ TEST(BmFont, PagesAreJudgedBeforeTheirPixelsAreTaken) {
     const Bytes huge = png_forge::Png({png_forge::Ihdr(60000, 60000, 8, png_forge::kRgba), png_forge::Idat({0, 0}),
                                        png_forge::Iend()});
     const Bytes wide = png_forge::Image(9000, 2, 8, png_forge::kRgba);
-    for (const Bytes& page : {huge, wide}) {
+    // Within the side limit, but a few bytes cannot hold 8000 x 8000 pixels.
+    const Bytes hollow = png_forge::Png({png_forge::Ihdr(8000, 8000, 8, png_forge::kRgba), png_forge::Idat({0, 0}),
+                                         png_forge::Iend()});
+    for (const Bytes& page : {huge, wide, hollow}) {
         const Fixture f = Fixture::Standard();
         Pages pages = f.PageFiles();
         pages["fixture_0.png"].assign(page.begin(), page.end());

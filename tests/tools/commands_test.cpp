@@ -177,6 +177,10 @@ TEST_F(Commands, WrongCommandLinesExitWithTwo) {
         {INSPECT_EXE, At("a.sf3d") + " --size 2"},  // a picture's option without a picture
         {INSPECT_EXE, At("a.sf3d") + " --bogus"},
         {MAKE_EXE, At("font.fnt") + " " + At("out.sf3d") + " --bogus"},
+        {MAKE_EXE, "--demo-font --size 20 " + At("font.fnt") + " " + At("out.sf3d")},  // the demo font has its own
+        {MAKE_EXE, "--demo-font " + At("font.fnt") + " " + At("out.sf3d")},  // drawn from a face, not a BMFont font
+        {INSPECT_EXE, At("a.sf3d") + " --specimen x.png --text x --line-spacing 0"},
+        {INSPECT_EXE, At("a.sf3d") + " --text-file x.txt"},  // no picture
 #ifdef CAPTURE_EXE
         {CAPTURE_EXE, "--bogus"},
         {CAPTURE_EXE, "--frame"},

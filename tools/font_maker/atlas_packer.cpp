@@ -48,6 +48,22 @@ void PlaceOnGrid(const std::vector<GlyphImage>& glyphs, std::vector<Place>* plac
     *height = kGap + cellH * (lastRow - firstRow + 1);
 }
 
+// The fixed grid: every cell the images' common size, all 256 of them.
+// False when the images differ in size.
+bool PlaceInCells(const std::vector<GlyphImage>& glyphs, std::vector<Place>* places,
+                  std::int64_t* width, std::int64_t* height) {
+    const std::int64_t cellW = glyphs.front().width, cellH = glyphs.front().height;
+    if (cellW <= 0 || cellH <= 0) return false;
+    for (std::size_t i = 0; i < glyphs.size(); ++i) {
+        if (glyphs[i].width != cellW || glyphs[i].height != cellH) return false;
+        const int code = glyphs[i].code;
+        (*places)[i] = {static_cast<std::int32_t>(cellW * (code % 16)), static_cast<std::int32_t>(cellH * (code / 16))};
+    }
+    *width = cellW * 16;
+    *height = cellH * 16;
+    return true;
+}
+
 // Shelves: tallest glyphs first, left to right, a new shelf when the row is
 // full. The width aims at a roughly square atlas.
 void PlaceOnShelves(const std::vector<GlyphImage>& glyphs, std::vector<Place>* places,
@@ -147,7 +163,10 @@ MakeStatus BuildPackedFont(std::vector<GlyphImage> glyphs, Packing packing,
     // Sizes are checked before any pixel memory is taken.
     std::vector<Place> places(glyphs.size());
     std::int64_t width = 0, height = 0;
-    if (packing == Packing::Grid) PlaceOnGrid(glyphs, &places, &width, &height);
+    if (packing == Packing::Cells) {
+        if (!PlaceInCells(glyphs, &places, &width, &height))
+            return Fail(MakeError::Malformed, "the glyph images of a cell grid are empty or differ in size");
+    } else if (packing == Packing::Grid) PlaceOnGrid(glyphs, &places, &width, &height);
     else PlaceOnShelves(glyphs, &places, &width, &height);
     if (width > kMaxAtlasSide || height > kMaxAtlasSide)
         return Fail(MakeError::AtlasTooLarge, "the atlas would be " + std::to_string(width) + " x " +

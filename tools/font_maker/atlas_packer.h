@@ -21,6 +21,11 @@ struct GlyphImage {
 enum class Packing {
     Grid,   // equal cells, code c in column c mod 16 of row c div 16
     Tight,  // shelves of glyphs sorted by height
+    // Code c in column c mod 16 of row c div 16 of a whole 16 x 16 grid of
+    // cells the size of the images, which must all be that one size; no
+    // gap, the images bring their own margins, and every glyph keeps its
+    // cell as its rectangle, blank or not (the demonstration font's layout).
+    Cells,
 };
 
 // The engine's platform decodes atlases up to this many pixels a side.

@@ -16,6 +16,7 @@
 #include "file_io.h"
 #include "sprite_font.h"
 #if SPRITEFONT_MAKE_FREETYPE
+#include "demo_font.h"
 #include "distance_field.h"
 #include "truetype.h"
 #endif
@@ -26,6 +27,7 @@ using namespace font_maker;
 
 const char kUsage[] =
     "usage: spritefont_make [options] INPUT OUT.sf3d\n"
+    "       spritefont_make --demo-font FACE.otf [OUT.sf3d]\n"
     "\n"
     "Writes a packed font (an RGBA PNG atlas and its glyph records) from INPUT:\n"
     "  - a TrueType or OpenType face (.ttf, .otf), rendered at --size pixels;\n"
@@ -49,6 +51,10 @@ const char kUsage[] =
     "  --no-kerning         leave the font's kerning pairs out\n"
     "TrueType/OpenType only:\n"
     "  --size PX            pixel size (1..1024, default 32)\n"
+    "  --demo-font          the demonstration's font: FACE (TeX Gyre Chorus)\n"
+    "                       drawn to its fixed metric table, in 64 x 64 cells\n"
+    "                       in code order; takes no other option. Without OUT,\n"
+    "                       prints how the face fits the table\n"
     "  --gradient TOP,BOTTOM  vertical gradient over the line, e.g. 2050C0,A01466\n"
     "  --outline PX         outline this many pixels wide (0..32)\n"
     "  --outline-colour RRGGBB  (default 000000)\n"
@@ -116,11 +122,17 @@ int Run(int argc, char** argv) {
     FieldRequest field;
     BmOptions bmOptions;
     bool kerning = true;
+    bool demoFont = false;
+    int options = 0;  // other than --demo-font, which takes none
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
+        }
+        if (arg == "--demo-font") {
+            demoFont = true;
+            continue;
         }
         if (arg == "--no-kerning") {
             kerning = false;
@@ -139,6 +151,7 @@ int Run(int argc, char** argv) {
             return Usage("unknown option " + arg);
         if (i + 1 >= argc) return Usage("missing value after " + arg);
         const std::string value = argv[++i];
+        ++options;
         bool ok = true;
         if (arg == "--codepage" || arg == "--code-page") {
             const auto cp = sftools::ParseCodePage(value);
@@ -181,6 +194,19 @@ int Run(int argc, char** argv) {
         }
         if (!ok) return Usage("bad value for " + arg + ": " + value);
     }
+    if (demoFont && (options > 0 || !kerning)) return Usage("--demo-font takes no other option");
+    if (demoFont && positional.size() == 1) {
+#if SPRITEFONT_MAKE_FREETYPE
+        std::vector<std::uint8_t> face;
+        std::string error;
+        MakeStatus fit;
+        if (!sftools::ReadFile(positional[0], &face, &error)) fit = Fail(MakeError::FaceUnusable, error);
+        else fit = ReportDemoFontFit(face, stdout);
+        if (fit.ok()) return 0;
+        std::fprintf(stderr, "spritefont_make: %s: %s\n", positional[0].c_str(), fit.message.c_str());
+        return 1;
+#endif
+    }
     if (positional.size() != 2) return Usage("give one input font and one output file");
     const std::string& input = positional[0];
     const std::string& output = positional[1];
@@ -203,6 +229,7 @@ int Run(int argc, char** argv) {
     // The content decides, not the extension: .fnt is used for all three forms
     // and faces come as .ttf, .otf, .ttc or nothing.
     if (LooksLikeBmFont(bytes)) {
+        if (demoFont) return Usage("--demo-font draws from a TrueType/OpenType face, not from a BMFont font");
         if (!faceOnly.empty()) return Usage(faceOnly.front() + " applies to TrueType/OpenType faces, not to BMFont fonts");
         bmOptions.codePage = codePage;
         // Page files are named relative to the font file's folder.
@@ -211,7 +238,9 @@ int Run(int argc, char** argv) {
     } else {
 #if SPRITEFONT_MAKE_FREETYPE
         if (field.kind != 0 && StyledFace(style)) return Usage("--distance-field stores shapes only: no --fill, --gradient, --outline or --shadow with it");
-        status = RenderFace(bytes, style, codePage, &glyphs, &notes, &chunks, kerning);
+        if (demoFont) packing = Packing::Cells;
+        status = demoFont ? RenderDemoFont(bytes, &glyphs)
+                          : RenderFace(bytes, style, codePage, &glyphs, &notes, &chunks, kerning);
         if (status.ok() && field.kind != 0) {
             status = MakeFaceFields(bytes, style.pixelSize, codePage, FieldOf(field), &glyphs, &fieldMetrics);
             // The face's own metrics stay; the field's kind and range join them.

@@ -40,6 +40,7 @@ const char kUsage[] =
     "  --specimen OUT.png draw TEXT with the engine on the 800 x 600 offscreen\n"
     "                     screen and write it, cropped, as a PNG\n"
     "  --text TEXT        the text; its bytes are character codes unless --utf8\n"
+    "  --text-file FILE   the text read from FILE (one final line feed dropped)\n"
     "  --utf8             TEXT is UTF-8, converted to the code page\n"
     "  --size S           style size (default 1)\n"
     "  --nearest          sample the atlas nearest, not bilinear (pixel fonts)\n"
@@ -61,6 +62,7 @@ const char kUsage[] =
     "  --wrap W           wrap lines at W pixels (default 0: only at line feeds)\n"
     "  --align A          left (default), center, right or justify\n"
     "  --max-lines N      at most N lines, the last ending in an ellipsis\n"
+    "  --line-spacing F   baseline to baseline, in font line heights (default 1)\n"
     "  --help             this text\n"
     "\n"
     "Exit status: 0 no problems, 1 problems found, the file is no packed font\n"
@@ -72,7 +74,7 @@ int Usage(const std::string& message) { return CommandLineError("spritefont_insp
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string fontPath, specimenPath, text;
+    std::string fontPath, specimenPath, text, textFile;
     // An empty --text is allowed (it then draws nothing, which is reported).
     bool table = false, kerningTable = false, haveText = false, codePageGiven = false;
     bool blockArc = false;  // --arc or --max-length, which blocks do not take
@@ -113,13 +115,14 @@ int main(int argc, char** argv) {
         static const char* const kValueOptions[] = {
             "--codepage", "--code-page", "--specimen", "--text", "--size", "--rotation", "--arc", "--transparency",
             "--align-x", "--align-y", "--max-length", "--background", "--color", "--wrap", "--align", "--max-lines",
-            "--circle"};
+            "--circle", "--text-file", "--line-spacing"};
         if (std::find(std::begin(kValueOptions), std::end(kValueOptions), arg) == std::end(kValueOptions))
             return Usage("unknown option " + arg);
         if (i + 1 >= argc) return Usage("missing value after " + arg);
         const std::string value = argv[++i];
         // Options that only shape the picture mean nothing without one.
-        if (arg != "--codepage" && arg != "--code-page" && arg != "--specimen" && arg != "--text") styleOption = arg;
+        if (arg != "--codepage" && arg != "--code-page" && arg != "--specimen" && arg != "--text" && arg != "--text-file")
+            styleOption = arg;
         bool ok = true;
         if (arg == "--codepage" || arg == "--code-page") {
             const auto cp = sftools::ParseCodePage(value);
@@ -128,6 +131,7 @@ int main(int argc, char** argv) {
             codePageGiven = ok;
         } else if (arg == "--specimen") specimenPath = value;
         else if (arg == "--text") text = value, haveText = true;
+        else if (arg == "--text-file") textFile = value, haveText = true;
         else if (arg == "--size") ok = ParseFloat(value, &style.size);
         else if (arg == "--rotation") ok = ParseFloat(value, &style.rotation);
         else if (arg == "--arc") {
@@ -155,6 +159,9 @@ int main(int argc, char** argv) {
         } else if (arg == "--max-lines") {
             ok = ParseInt(value, 0, 1 << 20, &style.block.maxLines);
             style.asBlock = true;
+        } else if (arg == "--line-spacing") {
+            ok = ParseFloat(value, &style.block.lineSpacing) && style.block.lineSpacing > 0;
+            style.asBlock = true;
         } else if (arg == "--align") {
             const std::pair<const char*, TextAlign> kAligns[] = {
                 {"left", TextAlignLeft}, {"center", TextAlignCenter}, {"right", TextAlignRight}, {"justify", TextAlignJustify}};
@@ -180,6 +187,15 @@ int main(int argc, char** argv) {
 
     std::vector<std::uint8_t> block;
     std::string error;
+    if (!textFile.empty()) {
+        // A text file's last line ends in a line feed that draws no line.
+        if (!sftools::ReadFile(textFile, &block, &error, std::size_t{1} << 20)) {
+            std::fprintf(stderr, "spritefont_inspect: %s\n", error.c_str());
+            return 1;
+        }
+        if (!block.empty() && block.back() == '\n') block.pop_back();
+        text.assign(block.begin(), block.end());
+    }
     if (!sftools::ReadFile(fontPath, &block, &error)) {
         std::fprintf(stderr, "spritefont_inspect: %s\n", error.c_str());
         return 1;

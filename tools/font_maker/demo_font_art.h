@@ -8,9 +8,11 @@
 #include <optional>
 #include <string>
 
-#include "metrics_table.h"
+#include <span>
 
-namespace font_gen {
+#include "demo_font_metrics.h"
+
+namespace font_maker::demo_font {
 
 // Ink coverage of one cell, 0..255, row-major, row 0 at the top.
 using CellCoverage = std::array<std::uint8_t, kCellSize * kCellSize>;
@@ -24,8 +26,9 @@ struct FaceMetrics {
 
 class TypeFace {
 public:
-    // Nullptr with a message in error when the file cannot be opened as a face.
-    static std::unique_ptr<TypeFace> Open(const std::string& path, std::string* error);
+    // Nullptr with a message in error when the bytes do not open as a face.
+    // They must outlive the face.
+    static std::unique_ptr<TypeFace> Open(std::span<const std::uint8_t> faceFile, std::string* error);
     virtual ~TypeFace() = default;
 
     // Nothing when the face has no glyph for ch.
@@ -46,14 +49,17 @@ inline constexpr int kBoxRight = 52;
 inline constexpr int kBoxTop = 2;
 inline constexpr int kBoxBottom = 54;
 
-// Paints a cell of a 1024-wide RGBA atlas (straight alpha) from its ink
-// coverage. The cell must be fully transparent before.
-void PaintCell(const CellCoverage& ink, std::uint8_t* atlas, int cellX, int cellY);
+// One cell of RGBA texels (straight alpha), row-major, row 0 at the top.
+using CellImage = std::array<std::uint8_t, kCellSize * kCellSize * 4>;
+
+// Paints a cell from its ink coverage: the fill over the shadow. Texels left
+// transparent are all zero; the packer gives them their neighbours' colour.
+void PaintCell(const CellCoverage& ink, CellImage* cell);
 
 // Bounds of the non-transparent texels of a cell; all -1 when it is empty.
 struct CellBounds {
     int left = -1, right = -1, top = -1, bottom = -1;
 };
-CellBounds MeasureCell(const std::uint8_t* atlas, int cellX, int cellY);
+CellBounds MeasureCell(const CellImage& cell);
 
-}  // namespace font_gen
+}  // namespace font_maker::demo_font

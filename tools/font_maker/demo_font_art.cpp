@@ -1,4 +1,4 @@
-#include "glyph_art.h"
+#include "demo_font_art.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -8,16 +8,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
-namespace font_gen {
+namespace font_maker::demo_font {
 namespace {
 
 // FreeType measures outlines in 26.6 fixed point: 64 units to the pixel.
 constexpr double k26Dot6 = 64.0;
 constexpr FT_Pos kEmbolden = 36;  // in 1/64 pixel, spread over both sides of a stroke
 
-// One library per face: the generator opens one face per run, and the pair
+// One library per face: the maker opens one face per run, and the pair
 // then lives and dies together.
 class FreeTypeFace final : public TypeFace {
 public:
@@ -149,16 +148,16 @@ std::uint8_t ToByte(double v) {
 
 }  // namespace
 
-std::unique_ptr<TypeFace> TypeFace::Open(const std::string& path, std::string* error) {
+std::unique_ptr<TypeFace> TypeFace::Open(std::span<const std::uint8_t> faceFile, std::string* error) {
     FT_Library library = nullptr;
     if (FT_Init_FreeType(&library) != 0) {
         *error = "cannot start FreeType";
         return nullptr;
     }
     FT_Face face = nullptr;
-    if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
+    if (FT_New_Memory_Face(library, faceFile.data(), static_cast<FT_Long>(faceFile.size()), 0, &face) != 0) {
         FT_Done_FreeType(library);
-        *error = "cannot open the typeface " + path;
+        *error = "not a typeface FreeType can open";
         return nullptr;
     }
     // Windows-1252 bytes are mapped to Unicode first, so the face must have a
@@ -167,18 +166,16 @@ std::unique_ptr<TypeFace> TypeFace::Open(const std::string& path, std::string* e
         FT_Set_Pixel_Sizes(face, 0, kPixelsPerEm) != 0) {
         FT_Done_Face(face);
         FT_Done_FreeType(library);
-        *error = "the typeface " + path + " has no Unicode map or no scalable outlines";
+        *error = "the typeface has no Unicode map or no scalable outlines";
         return nullptr;
     }
     return std::make_unique<FreeTypeFace>(library, face);
 }
 
-void PaintCell(const CellCoverage& ink, std::uint8_t* atlas, int cellX, int cellY) {
+void PaintCell(const CellCoverage& ink, CellImage* cell) {
+    cell->fill(0);
     const auto blurred = Blur(ink);
-    auto texel = [&](int x, int y) {
-        return atlas + (static_cast<std::size_t>(cellY + y) * kAtlasSize +
-                        static_cast<std::size_t>(cellX + x)) * 4;
-    };
+    auto texel = [&](int x, int y) { return cell->data() + (static_cast<std::size_t>(y) * kCellSize + x) * 4; };
     for (int y = 0; y < kCellSize; ++y) {
         const Rgb fill = FillAt(y);
         for (int x = 0; x < kCellSize; ++x) {
@@ -191,7 +188,7 @@ void PaintCell(const CellCoverage& ink, std::uint8_t* atlas, int cellX, int cell
             const double a = f + s * (1.0 - f);
             std::uint8_t* p = texel(x, y);
             p[3] = ToByte(a);
-            // Nothing drawn: the colour is left to the bleeding pass below.
+            // Nothing drawn: the colour is left to the packer's bleeding.
             if (p[3] == 0) continue;
             const double ws = s * (1.0 - f);
             p[0] = ToByte((fill.r * f + kShadowColour.r * ws) / a);
@@ -199,39 +196,14 @@ void PaintCell(const CellCoverage& ink, std::uint8_t* atlas, int cellX, int cell
             p[2] = ToByte((fill.b * f + kShadowColour.b * ws) / a);
         }
     }
-    // Bilinear filtering of straight alpha mixes in the colour of transparent
-    // neighbours: give the ring around the artwork the artwork's colour.
-    std::array<std::uint8_t, kCellSize * kCellSize * 3> bled{};
-    for (int y = 0; y < kCellSize; ++y)
-        for (int x = 0; x < kCellSize; ++x) {
-            if (texel(x, y)[3] != 0) continue;
-            unsigned sum[3] = {0, 0, 0};
-            unsigned weight = 0;
-            for (int ny = std::max(0, y - 1); ny <= std::min(kCellSize - 1, y + 1); ++ny)
-                for (int nx = std::max(0, x - 1); nx <= std::min(kCellSize - 1, x + 1); ++nx) {
-                    const std::uint8_t* q = texel(nx, ny);
-                    for (int c = 0; c < 3; ++c) sum[c] += q[c] * unsigned{q[3]};
-                    weight += q[3];
-                }
-            // Alpha-weighted, so faint shadow texels do not dilute the fill's colour.
-            if (weight == 0) continue;
-            for (int c = 0; c < 3; ++c)
-                bled[(y * kCellSize + x) * 3 + c] = static_cast<std::uint8_t>((sum[c] + weight / 2) / weight);
-        }
-    // Written back only now, so that no bled colour feeds another texel.
-    for (int y = 0; y < kCellSize; ++y)
-        for (int x = 0; x < kCellSize; ++x)
-            if (texel(x, y)[3] == 0) std::memcpy(texel(x, y), &bled[(y * kCellSize + x) * 3], 3);
 }
 
 // Counts every texel with alpha, however faint: the box holds for all of them.
-CellBounds MeasureCell(const std::uint8_t* atlas, int cellX, int cellY) {
+CellBounds MeasureCell(const CellImage& cell) {
     CellBounds b;
     for (int y = 0; y < kCellSize; ++y)
         for (int x = 0; x < kCellSize; ++x) {
-            const std::size_t i = (static_cast<std::size_t>(cellY + y) * kAtlasSize +
-                                   static_cast<std::size_t>(cellX + x)) * 4 + 3;
-            if (atlas[i] == 0) continue;
+            if (cell[(static_cast<std::size_t>(y) * kCellSize + x) * 4 + 3] == 0) continue;
             if (b.left < 0 || x < b.left) b.left = x;
             if (x > b.right) b.right = x;
             if (b.top < 0) b.top = y;
@@ -240,4 +212,4 @@ CellBounds MeasureCell(const std::uint8_t* atlas, int cellX, int cellY) {
     return b;
 }
 
-}  // namespace font_gen
+}  // namespace font_maker::demo_font

@@ -1,11 +1,12 @@
-// The demonstration font's metrics: one record per code, ascending. The
-// generator writes exactly these; the artwork is drawn to fit them.
+// The demonstration font's metrics and grid: one record per code, ascending.
+// spritefont_make --demo-font writes exactly these; the artwork is drawn to
+// fit them.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
-namespace font_gen {
+namespace font_maker::demo_font {
 
 struct MetricRecord {
     std::uint8_t code;
@@ -16,9 +17,9 @@ struct MetricRecord {
 // Shared by every record of the font.
 inline constexpr std::int16_t kOffsetY = -2;
 inline constexpr std::int16_t kLineHeight = 44;
+// Each record's rectangle is its cell of the packer's 16 x 16 grid
+// (Packing::Cells), so the atlas is 1024 x 1024.
 inline constexpr int kCellSize = 64;
-inline constexpr int kGridSize = 16;
-inline constexpr int kAtlasSize = kCellSize * kGridSize;
 
 inline constexpr std::array<MetricRecord, 210> kMetrics = {{
     {32, -2, 9}, {33, 2, 11}, {34, 5, 9}, {35, 0, 18}, {36, 0, 18}, {37, 4, 27},
@@ -61,4 +62,4 @@ inline constexpr std::array<MetricRecord, 210> kMetrics = {{
 // Codes with a positive advance whose cell stays empty: they space, not draw.
 inline constexpr std::array<std::uint8_t, 5> kBlankCodes = {32, 176, 177, 181, 247};
 
-}  // namespace font_gen
+}  // namespace font_maker::demo_font
