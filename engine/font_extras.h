@@ -23,6 +23,7 @@ struct FontExtras {
     // has exactly that box. Turned glyphs sit as this box would.
     std::int32_t referenceWidth;
     std::int32_t referenceHeight;
+    SpriteFontFieldEffects effects;       // outline and shadow of a field font
 };
 
 // The registry's unit: the public record first, so a handle (its address)
@@ -37,6 +38,14 @@ inline const FontExtras& ExtrasOf(const SpriteFont& font) noexcept {
     return reinterpret_cast<const FontRecord*>(&font)->extras;
 }
 inline FontExtras& ExtrasOf(SpriteFont& font) noexcept { return reinterpret_cast<FontRecord*>(&font)->extras; }
+
+// The field kind the font is drawn with: the chunk's, unless the chunk
+// names an unknown kind or a range of 0, which would draw nothing sensible.
+inline std::int32_t FieldKindOf(const FontExtras& extras) noexcept {
+    if (!extras.hasMetrics || extras.metrics.fieldRange == 0) return 0;
+    const std::int32_t kind = extras.metrics.fieldKind;
+    return kind == sprite_font_format::FieldSdf || kind == sprite_font_format::FieldMsdf ? kind : 0;
+}
 
 inline std::int32_t KerningOf(const FontExtras& extras, unsigned char first, unsigned char second) noexcept {
     return extras.kerning == nullptr ? 0 : extras.kerning[first << 8 | second];

@@ -143,6 +143,10 @@ FontId Load(FontId id, const Block& block) noexcept {
     ReadGlyphRecords(block, layout, *record);
     NoteReferenceBox(*record);
     ReadChunks(block, layout, record->extras);
+    // A field atlas is drawn differently; the platform learns it once, here.
+    const std::int32_t fieldKind = sprite_font_detail::FieldKindOf(record->extras);
+    if (fieldKind != 0 && g_platform != nullptr && font->sprite3D != 0)
+        g_platform->FieldSprite3D(font->sprite3D, fieldKind, static_cast<float>(record->extras.metrics.fieldRange));
     return reinterpret_cast<FontId>(font);
 }
 
@@ -222,10 +226,43 @@ bool GetSpriteFontMetrics(FontId id, SpriteFontMetrics* out) noexcept {
     out->lineHeight = sprite_font_detail::LineHeightOf(extras);
     out->baseline = extras.hasMetrics ? extras.metrics.baseline : 0;
     out->codePage = extras.hasMetrics ? static_cast<std::int32_t>(extras.metrics.codePage) : 0;
-    out->fieldKind = extras.hasMetrics ? extras.metrics.fieldKind : 0;
-    out->fieldRange = extras.hasMetrics ? extras.metrics.fieldRange : 0;
+    out->fieldKind = sprite_font_detail::FieldKindOf(extras);
+    out->fieldRange = out->fieldKind != 0 ? extras.metrics.fieldRange : 0;
     out->kerningPairs = static_cast<std::int32_t>(extras.kerningPairs);
     out->color = extras.color;
     out->hasMetrics = extras.hasMetrics;
+    return true;
+}
+
+namespace {
+
+float Distance(float v) noexcept { return v > 0.0f ? v : 0.0f; }  // NaN fails the test: 0
+
+}  // namespace
+
+std::int32_t SetSpriteFontFieldEffects(FontId id, const SpriteFontFieldEffects& effects) noexcept {
+    SpriteFont* font = GetSpriteFont(id);
+    if (font == nullptr) return 0;
+    FontExtras& extras = sprite_font_detail::ExtrasOf(*font);
+    if (sprite_font_detail::FieldKindOf(extras) == 0) return 0;
+    SpriteFontFieldEffects e = effects;
+    e.outlineWidth = Distance(e.outlineWidth);
+    e.shadowSoftness = Distance(e.shadowSoftness);
+    // Offsets keep their sign; only NaN is meaningless.
+    if (e.shadowOffsetX != e.shadowOffsetX) e.shadowOffsetX = 0.0f;
+    if (e.shadowOffsetY != e.shadowOffsetY) e.shadowOffsetY = 0.0f;
+    e.outlineColor &= 0xFFFFFF;
+    e.shadowColor &= 0xFFFFFF;
+    e.shadowOpacity = e.shadowOpacity < 0 ? 0 : e.shadowOpacity > 255 ? 255 : e.shadowOpacity;
+    extras.effects = e;
+    SpritePlatform* platform = g_platform;
+    if (platform != nullptr && font->sprite3D != 0) platform->FieldEffectsSprite3D(font->sprite3D, e);
+    return 0;
+}
+
+bool GetSpriteFontFieldEffects(FontId id, SpriteFontFieldEffects* out) noexcept {
+    const SpriteFont* font = GetSpriteFont(id);
+    if (font == nullptr || out == nullptr) return false;
+    *out = sprite_font_detail::ExtrasOf(*font).effects;
     return true;
 }

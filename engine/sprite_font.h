@@ -125,6 +125,8 @@ struct Sprite3DQuad {
     float uv[8];
 };
 
+struct SpriteFontFieldEffects;  // with the distance-field fonts, at the end
+
 // The platform's sprite operations, as the engine uses them. One backend
 // implements it (the SDL2 platform, the offscreen screen, the tests' recording
 // fake); the engine never sees SDL or libpng. Every call must tolerate
@@ -179,6 +181,23 @@ public:
         (void)count;
         (void)transparency;
         return false;
+    }
+    // The 3D sprite's texture is a distance field (see "Distance-field fonts"
+    // at the end): kind 1 single-channel in alpha, 2 multi-channel in red,
+    // green and blue; range in texels. Called once, at load. The texels-to-
+    // pixels scale of each display follows from the zoom and the texture
+    // rectangle (or from screen-space derivatives). The default does nothing:
+    // such a platform draws the field as plain alpha, soft but legible.
+    virtual void FieldSprite3D(SpriteHandle sprite3D, std::int32_t kind, float range) {
+        (void)sprite3D;
+        (void)kind;
+        (void)range;
+    }
+    // Outline and shadow of a field 3D sprite's later displays; see
+    // SpriteFontFieldEffects. Only ever called for field sprites.
+    virtual void FieldEffectsSprite3D(SpriteHandle sprite3D, const SpriteFontFieldEffects& effects) {
+        (void)sprite3D;
+        (void)effects;
     }
 };
 
@@ -265,7 +284,8 @@ struct SpriteFontMetrics {
     std::int32_t baseline;      // top of a line to its baseline; 0 without a chunk
     std::int32_t codePage;      // the code page the maker used; 0 when not known
     std::int32_t fieldKind;     // 0 plain coverage, 1 single-channel, 2 multi-channel distance field
-    std::int32_t fieldRange;    // distance range in atlas pixels, for field fonts
+                                // (0 too when the chunk's kind is unknown or its range 0)
+    std::int32_t fieldRange;    // distance range in atlas pixels, for field fonts; else 0
     std::int32_t kerningPairs;  // pairs with a non-zero amount
     std::uint32_t color;        // the tint, 0xFFFFFF unless SetSpriteFontColor changed it
     bool hasMetrics;            // the font had a metrics chunk
@@ -567,3 +587,45 @@ std::int32_t DrawSpriteFontTextOnPath(FontId id, const char* text, const TextPat
 std::int32_t DrawSpriteFontTextOnPathUtf8(FontId id, const char* utf8, const TextPath& path, float offset,
                                           TextAlign align, float transparency, float size,
                                           std::int32_t codePage = CodePageFontDefault) noexcept;
+
+// ---------------------------------------------------------------------------
+// Distance-field fonts.
+//
+// A font whose metrics chunk (read by the sized load) marks its atlas as a
+// distance field (fieldKind 1 or 2 with a range of at least 1; any other
+// kind, or range 0, is taken as plain coverage) keeps, per texel,
+// 0.5 + d / range with d the signed distance to the glyph's edge in texels,
+// positive inside:
+//   single-channel (1): the field in alpha, red, green and blue white;
+//   multi-channel (2): three fields in red, green and blue whose median is
+//     the shape (corners stay sharp), the true field in alpha.
+// At load the engine tells the platform (SpritePlatform::FieldSprite3D). A
+// platform that draws fields turns them into coverage with an edge about one
+// screen pixel wide at every size and turn; one that cannot (SDL's own
+// renderer) draws the atlas as plain alpha, soft, and says so once. Tint and
+// transparency apply as to every font. Drawing calls are the same for both.
+//
+// Effects that a field makes cheap, as style of such a font. Distances are in
+// atlas pixels at size 1.0 (they scale with the text and turn with it) and
+// reach at most range / 2 from the edge, where the field ends: larger values
+// are drawn as range / 2. Colours are 0xBBGGRR. Each glyph's outline and
+// shadow are drawn with the glyph, so where glyphs stand closer than the
+// outline is wide, a later glyph's outline or shadow lies over the earlier
+// glyph's edge.
+struct SpriteFontFieldEffects {
+    float outlineWidth = 0.0f;          // outline outside the edge; 0 is none
+    std::uint32_t outlineColor = 0x000000;
+    float shadowOffsetX = 0.0f;         // shadow displacement, right...
+    float shadowOffsetY = 0.0f;         // ...and down, before the text turns
+    float shadowSoftness = 0.0f;        // width of the shadow's fall-off; 0 is a hard shadow
+    std::uint32_t shadowColor = 0x000000;
+    std::int32_t shadowOpacity = 0;     // 0..255 (clamped); 0 is no shadow
+};
+
+// Sets the font's effects from the next draw on (passed to the platform at
+// once through SpritePlatform::FieldEffectsSprite3D). A font that is not a
+// field font, or an unknown id, changes nothing. A negative or NaN width or
+// softness counts as 0, a NaN offset as 0. Returns 0 always.
+std::int32_t SetSpriteFontFieldEffects(FontId id, const SpriteFontFieldEffects& effects) noexcept;
+// The font's effects (all zero until set); false for an unknown id or null out.
+bool GetSpriteFontFieldEffects(FontId id, SpriteFontFieldEffects* out) noexcept;

@@ -7,6 +7,8 @@
 #include <new>
 #include <string>
 
+#include "field_shader.h"
+
 namespace {
 
 // The GL entry points the renderer uses, loaded through SDL (no link to a
@@ -139,6 +141,7 @@ public:
     GlBackend(SDL_Window* window, SDL_GLContext context) : window_(window), context_(context) {}
     ~GlBackend() override {
         MakeCurrent();
+        fieldProgram_.Release();
         if (program_) gl.DeleteProgram(program_);
         if (buffer_) gl.DeleteBuffers(1, &buffer_);
         if (vertexArray_) gl.DeleteVertexArrays(1, &vertexArray_);
@@ -162,6 +165,7 @@ public:
         gl.Finish();
     }
     bool PresentWaitsForRetrace() const noexcept override { return retrace_; }
+    bool DrawsFields() const noexcept override { return fields_; }
 
     // Several screens may be open, each with its own context.
     void MakeCurrent() noexcept {
@@ -185,6 +189,8 @@ private:
     SDL_Window* window_;
     SDL_GLContext context_;
     GLuint program_ = 0;
+    FieldProgram fieldProgram_;  // distance-field runs
+    bool fields_ = false;
     GLuint vertexArray_ = 0;
     GLuint buffer_ = 0;
     std::size_t bufferBytes_ = 0;
@@ -250,6 +256,10 @@ bool GlBackend::Prepare(bool vsync, PlatformStatus* status) noexcept {
                                     0, 0, -2.0f, 0,
                                     -1.0f, -1.0f, -1.0f, 1.0f};
     gl.UniformMatrix4fv(gl.GetUniformLocation(program_, "u_projection"), 1, GL_FALSE, projection);
+    // Without the field program the screen still works: fields draw as alpha.
+    std::string fieldLog;
+    fields_ = fieldProgram_.Build(kVertexShader, projection, &fieldLog);
+    gl.UseProgram(program_);
 
     gl.GenVertexArrays(1, &vertexArray_);
     gl.BindVertexArray(vertexArray_);
@@ -365,8 +375,10 @@ void GlBackend::Draw(const QuadBatch& batch) noexcept {
                 gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
                 texture.linear = command.linear;
             }
+            if (command.field != 0) fieldProgram_.Use(batch.Field(command), texture.Width(), texture.Height());
             gl.DrawArrays(GL_TRIANGLES, static_cast<GLint>(command.first * kVerticesPerQuad),
                           static_cast<GLsizei>(command.count * kVerticesPerQuad));
+            if (command.field != 0) gl.UseProgram(program_);
             break;
         }
         case BatchStep::Clear:

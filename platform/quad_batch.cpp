@@ -30,14 +30,27 @@ bool QuadBatch::Push(const BatchCommand& command) noexcept {
     return true;
 }
 
-QuadVertex* QuadBatch::Add(GpuTexture* texture, bool linear, bool* newRun) noexcept {
+QuadVertex* QuadBatch::Add(GpuTexture* texture, bool linear, bool* newRun, const FieldState* field) noexcept {
     if (quads_ == capacity_ && !Grow()) return nullptr;
     BatchCommand* run = commands_.empty() ? nullptr : &commands_.back();
     *newRun = run == nullptr || closed_ || run->step != BatchStep::Quads || run->texture != texture ||
-              run->linear != linear;
+              run->linear != linear || (run->field == 0) != (field == nullptr) ||
+              (field != nullptr && !(Field(*run) == *field));
     closed_ = false;
     if (*newRun) {
-        if (!Push(BatchCommand{BatchStep::Quads, texture, linear, quads_, 0, 0, {}})) return nullptr;
+        std::size_t fieldIndex = 0;
+        if (field != nullptr) {
+            try {
+                fields_.push_back(*field);
+            } catch (const std::bad_alloc&) {
+                return nullptr;
+            }
+            fieldIndex = fields_.size();
+        }
+        if (!Push(BatchCommand{BatchStep::Quads, texture, linear, quads_, 0, 0, {}, fieldIndex})) {
+            if (fieldIndex != 0) fields_.pop_back();
+            return nullptr;
+        }
         run = &commands_.back();
     }
     ++run->count;
@@ -47,11 +60,11 @@ QuadVertex* QuadBatch::Add(GpuTexture* texture, bool linear, bool* newRun) noexc
 void QuadBatch::AddClear(std::uint32_t colour) noexcept {
     // Whatever came before is covered.
     if (!commands_.empty() && commands_.back().step == BatchStep::Clear) commands_.pop_back();
-    Push(BatchCommand{BatchStep::Clear, nullptr, false, 0, 0, colour, {}});
+    Push(BatchCommand{BatchStep::Clear, nullptr, false, 0, 0, colour, {}, 0});
 }
 
 void QuadBatch::AddFill(const PixelRect& rect, std::uint32_t colour) noexcept {
-    Push(BatchCommand{BatchStep::Fill, nullptr, false, 0, 0, colour, rect});
+    Push(BatchCommand{BatchStep::Fill, nullptr, false, 0, 0, colour, rect, 0});
 }
 
 void QuadBatch::AddPoints(const std::vector<PixelPoint>& points, std::uint32_t colour) noexcept {
@@ -61,6 +74,6 @@ void QuadBatch::AddPoints(const std::vector<PixelPoint>& points, std::uint32_t c
     } catch (const std::bad_alloc&) {
         return;
     }
-    if (!Push(BatchCommand{BatchStep::Points, nullptr, false, first, points.size(), colour, {}}))
+    if (!Push(BatchCommand{BatchStep::Points, nullptr, false, first, points.size(), colour, {}, 0}))
         points_.resize(first);
 }

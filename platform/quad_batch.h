@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "field_shader.h"
+
 class GpuTexture;
 
 // One corner of a quad: the layout of SDL_Vertex (position, colour bytes
@@ -49,6 +51,7 @@ struct BatchCommand {
     std::size_t count;     // quads or points
     std::uint32_t colour;  // 0xBBGGRR
     PixelRect rect;        // Fill
+    std::size_t field;     // Quads: 0 plain, else 1 + the index of the run's FieldState
 };
 
 class QuadBatch {
@@ -57,7 +60,9 @@ public:
     // Null when memory runs out (the quad is then dropped). The caller
     // writes all six vertices. *newRun tells whether the quad began a run
     // (a draw call).
-    QuadVertex* Add(GpuTexture* texture, bool linear, bool* newRun) noexcept;
+    // field: the distance-field state the quad is drawn with (copied; runs
+    // break where it changes), or null for a plain quad.
+    QuadVertex* Add(GpuTexture* texture, bool linear, bool* newRun, const FieldState* field = nullptr) noexcept;
     // The next quad starts a run of its own (a run never spans two batches).
     void CloseRun() noexcept { closed_ = true; }
     void AddClear(std::uint32_t colour) noexcept;
@@ -69,11 +74,14 @@ public:
     const QuadVertex* Vertices() const noexcept { return vertices_.data(); }
     const std::vector<BatchCommand>& Commands() const noexcept { return commands_; }
     const PixelPoint* Points() const noexcept { return points_.data(); }
+    // The field state of a run whose field is not 0.
+    const FieldState& Field(const BatchCommand& run) const noexcept { return fields_[run.field - 1]; }
     // Forgets everything (the backend has drawn it); keeps the memory.
     void Reset() noexcept {
         quads_ = 0;
         commands_.clear();
         points_.clear();
+        fields_.clear();
         closed_ = false;
     }
 
@@ -84,6 +92,7 @@ private:
     std::vector<QuadVertex> vertices_;
     std::vector<BatchCommand> commands_;
     std::vector<PixelPoint> points_;
+    std::vector<FieldState> fields_;  // of the field runs, in order
     std::size_t quads_ = 0;
     std::size_t capacity_ = 0;  // quads the vertex array holds
     bool closed_ = false;       // the last run takes no more quads

@@ -28,6 +28,9 @@ public:
     // A texture of the decoded image; opaque drops its alpha (reads 255).
     // The image's pixels may be consumed. Null when it cannot be made.
     virtual std::unique_ptr<GpuTexture> CreateTexture(DecodedImage& image, bool opaque) noexcept = 0;
+    // Whether runs with a field state are drawn with the field program;
+    // otherwise their textures are drawn as plain alpha.
+    virtual bool DrawsFields() const noexcept { return false; }
 
     // Runs the batch's commands in order: clears and 2D fills replace
     // pixels (alpha 255), quads blend source alpha over inverse source alpha

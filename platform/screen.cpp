@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 
+#include "field_shader.h"
 #include "line_raster.h"
 #include "screen_target.h"
 #include "sprite_table.h"
@@ -48,6 +49,16 @@ public:
                               std::int32_t transparency) override;
     void ColorSprite3D(SpriteHandle sprite3D, std::uint32_t rgb) override {
         if (Sprite3DSlot* slot = table_.Find3D(sprite3D)) table_.Tint(*slot, rgb);
+    }
+    void FieldSprite3D(SpriteHandle sprite3D, std::int32_t kind, float range) override {
+        Sprite3DSlot* slot = table_.Find3D(sprite3D);
+        if (!slot || (kind != 1 && kind != 2) || !(range > 0.0f)) return;
+        slot->field.kind = kind;
+        slot->field.range = range;
+        if (!backend_->DrawsFields()) NoteFieldFontsDrawnPlain(backend_->Name());
+    }
+    void FieldEffectsSprite3D(SpriteHandle sprite3D, const SpriteFontFieldEffects& effects) override {
+        if (Sprite3DSlot* slot = table_.Find3D(sprite3D)) slot->field.effects = effects;
     }
 
     void SetSprite3DQuality(std::int32_t quality) noexcept override { quality_ = quality; }
@@ -157,7 +168,10 @@ SpriteHandle BatchScreen::CreateSprite(std::int32_t request, const void* data, s
 void BatchScreen::AppendQuad(const Sprite3DSlot& slot, const float cornerX[4], const float cornerY[4],
                              const float uv[8], std::uint8_t alpha) noexcept {
     bool newRun = false;
-    QuadVertex* v = batch_.Add(slot.texture, linear_, &newRun);
+    // A field is sampled bilinearly whatever the quality: nearest texels
+    // would make its edges steps.
+    const bool field = slot.field.kind != 0 && backend_->DrawsFields();
+    QuadVertex* v = batch_.Add(slot.texture, linear_ || field, &newRun, field ? &slot.field : nullptr);
     if (!v) return;
     stats_.geometryCalls += newRun;
     stats_.frameGeometryCalls += newRun;

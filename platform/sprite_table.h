@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "field_shader.h"
 #include "gpu_texture.h"
 #include "sprite3d_geometry.h"
 #include "sprite_font.h"
@@ -26,6 +27,7 @@ struct Sprite3DSlot {
     float degrees = 0.0f;
     sprite3d_geometry::Turn turn;
     std::uint8_t tint[3] = {255, 255, 255};  // red, green, blue the texels are multiplied by
+    FieldState field;  // kind 0: the texture is plain coverage
 };
 
 class SpriteTable {

@@ -39,9 +39,25 @@ Call Color(SpriteHandle sprite, std::uint32_t rgb) {
     return Call{Op::Color, sprite, {static_cast<std::int32_t>(rgb), 0, 0}};
 }
 
+Call Field(SpriteHandle sprite, std::int32_t kind, float range) {
+    Call c{Op::Field, sprite, {kind, 0, 0}};
+    c.f[0] = range;
+    return c;
+}
+
+Call FieldEffects(SpriteHandle sprite, const SpriteFontFieldEffects& e) {
+    Call c{Op::FieldEffects, sprite,
+           {static_cast<std::int32_t>(e.outlineColor), static_cast<std::int32_t>(e.shadowColor), e.shadowOpacity}};
+    c.f[0] = e.outlineWidth;
+    c.f[1] = e.shadowOffsetX;
+    c.f[2] = e.shadowOffsetY;
+    c.f[3] = e.shadowSoftness;
+    return c;
+}
+
 void PrintTo(const Call& call, std::ostream* os) {
     static const char* const names[] = {"CreateSprite", "CreateSprite3D", "TexCoords", "Zoom",
-                                        "Rotate",       "Display",        "Color"};
+                                        "Rotate",       "Display",        "Color",     "Field", "FieldEffects"};
     char buf[64];
     *os << names[static_cast<int>(call.op)] << "(" << call.handle;
     for (std::int32_t v : call.i) *os << ", " << v;
@@ -104,5 +120,17 @@ void RecordingPlatform::DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, s
 }
 
 void RecordingPlatform::ColorSprite3D(SpriteHandle sprite3D, std::uint32_t rgb) { log.push_back(Color(sprite3D, rgb)); }
+
+}  // namespace test_support
+
+namespace test_support {
+
+void RecordingPlatform::FieldSprite3D(SpriteHandle sprite3D, std::int32_t kind, float range) {
+    log.push_back(Field(sprite3D, kind, range));
+}
+
+void RecordingPlatform::FieldEffectsSprite3D(SpriteHandle sprite3D, const SpriteFontFieldEffects& effects) {
+    log.push_back(FieldEffects(sprite3D, effects));
+}
 
 }  // namespace test_support

@@ -12,13 +12,15 @@
 
 namespace test_support {
 
-enum class Op { CreateSprite, CreateSprite3D, TexCoords, Zoom, Rotate, Display, Color };
+enum class Op { CreateSprite, CreateSprite3D, TexCoords, Zoom, Rotate, Display, Color, Field, FieldEffects };
 
 struct Call {
     Op op{};
     SpriteHandle handle = 0;           // request for creations, else the 3D sprite
-    std::array<std::int32_t, 3> i{};   // CreateSprite: flags, Create3D: sprite, Zoom: w h, Rotate: mode, Display: x y t, Color: rgb
-    std::array<float, 8> f{};          // Rotate: degrees, TexCoords: u v of four corners
+    std::array<std::int32_t, 3> i{};   // CreateSprite: flags, Create3D: sprite, Zoom: w h, Rotate: mode, Display: x y t, Color: rgb,
+                                       // Field: kind, FieldEffects: outline colour, shadow colour, shadow opacity
+    std::array<float, 8> f{};          // Rotate: degrees, TexCoords: u v of four corners, Field: range,
+                                       // FieldEffects: outline width, shadow x, y, softness
     std::size_t size = 0;              // CreateSprite: bytes offered
     const void* data = nullptr;        // CreateSprite: the image's first byte
     bool operator==(const Call& other) const;
@@ -31,6 +33,8 @@ Call Zoom(SpriteHandle sprite, std::int32_t w, std::int32_t h);
 Call Rotate(SpriteHandle sprite, float degrees);
 Call Display(SpriteHandle sprite, std::int32_t x, std::int32_t y, std::int32_t transparency);
 Call Color(SpriteHandle sprite, std::uint32_t rgb);
+Call Field(SpriteHandle sprite, std::int32_t kind, float range);
+Call FieldEffects(SpriteHandle sprite, const SpriteFontFieldEffects& effects);
 
 void PrintTo(const Call& call, std::ostream* os);  // floats as %a so one ulp shows
 
@@ -53,6 +57,8 @@ public:
     void RotateSprite3D(SpriteHandle sprite3D, float degrees, std::int32_t mode) override;
     void DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, std::int32_t y, std::int32_t transparency) override;
     void ColorSprite3D(SpriteHandle sprite3D, std::uint32_t rgb) override;
+    void FieldSprite3D(SpriteHandle sprite3D, std::int32_t kind, float range) override;
+    void FieldEffectsSprite3D(SpriteHandle sprite3D, const SpriteFontFieldEffects& effects) override;
 
 private:
     SpriteHandle next_ = 100;

@@ -17,6 +17,7 @@
 #include "sprite_font.h"
 #if SPRITEFONT_MAKE_FREETYPE
 #include "demo_font.h"
+#include "distance_field.h"
 #include "truetype.h"
 #endif
 
@@ -60,6 +61,11 @@ const char kUsage[] =
     "  --shadow DX,DY       shadow offset in pixels (-64..64 each)\n"
     "  --shadow-colour RRGGBB   (default 000000)\n"
     "  --shadow-opacity F   0..1 (default 0.5)\n"
+    "  --distance-field sdf|msdf  store a signed distance field of each glyph\n"
+    "                       (single- or multi-channel) instead of its coverage,\n"
+    "                       for renderers that draw fields sharp at any size;\n"
+    "                       no fill, gradient, outline or shadow with it\n"
+    "  --range N            the field's range in texels (1..64, default 4)\n"
     "  --help               this text\n"
     "\n"
     "Exit status: 0 done, 1 the font could not be made, 2 wrong command line.\n";
@@ -83,6 +89,29 @@ bool SplitPair(const std::string& text, std::string* a, std::string* b) {
     return true;
 }
 
+// --distance-field and --range, kept apart from the face style: a field
+// stores the shape only.
+struct FieldRequest {
+    std::int32_t kind = 0;  // 0 none, 1 sdf, 2 msdf
+    std::int32_t range = 4;
+};
+
+bool ParseFieldOption(const std::string& arg, const std::string& value, FieldRequest* field) {
+    if (arg == "--range") return ParseInt(value, 1, 64, &field->range);
+    field->kind = value == "sdf" ? 1 : value == "msdf" ? 2 : 0;
+    return field->kind != 0;
+}
+
+#if SPRITEFONT_MAKE_FREETYPE
+FieldOptions FieldOf(const FieldRequest& field) { return {static_cast<FieldKind>(field.kind), field.range}; }
+
+bool StyledFace(const Style& s) {
+    const Style plain;
+    return s.fill.r != plain.fill.r || s.fill.g != plain.fill.g || s.fill.b != plain.fill.b || s.gradient ||
+           s.outline != 0 || s.shadow;
+}
+#endif
+
 int Run(int argc, char** argv) {
     std::int32_t codePage = CodePageWindows1252;
     // Tight by default: the smallest atlas, and the format allows any rectangles.
@@ -90,6 +119,7 @@ int Run(int argc, char** argv) {
     // faceOnly remembers face options, refused later if the input is a BMFont font.
     std::vector<std::string> positional, faceOnly;
     Style style;
+    FieldRequest field;
     BmOptions bmOptions;
     bool kerning = true;
     bool demoFont = false;
@@ -116,7 +146,7 @@ int Run(int argc, char** argv) {
         }
         static const char* const kValueOptions[] = {
             "--codepage", "--code-page", "--packing", "--fill", "--size", "--gradient", "--outline",
-            "--outline-colour", "--shadow", "--shadow-colour", "--shadow-opacity"};
+            "--outline-colour", "--shadow", "--shadow-colour", "--shadow-opacity", "--distance-field", "--range"};
         if (std::find(std::begin(kValueOptions), std::end(kValueOptions), arg) == std::end(kValueOptions))
             return Usage("unknown option " + arg);
         if (i + 1 >= argc) return Usage("missing value after " + arg);
@@ -130,6 +160,9 @@ int Run(int argc, char** argv) {
         } else if (arg == "--packing") {
             ok = value == "grid" || value == "tight";
             packing = value == "grid" ? Packing::Grid : Packing::Tight;
+        } else if (arg == "--distance-field" || arg == "--range") {
+            faceOnly.push_back(arg);
+            ok = ParseFieldOption(arg, value, &field);
         } else if (arg == "--fill") {
             std::uint32_t fill = 0;
             ok = ParseHexColour(value, &fill) && ParseColour(value, &style.fill);
@@ -191,6 +224,7 @@ int Run(int argc, char** argv) {
     std::vector<std::uint8_t> block;
     sftools::FontChunks chunks;
     MakeStatus status;
+    [[maybe_unused]] sprite_font_format::Metrics fieldMetrics{};
     bool packed = false;
     // The content decides, not the extension: .fnt is used for all three forms
     // and faces come as .ttf, .otf, .ttc or nothing.
@@ -203,9 +237,17 @@ int Run(int argc, char** argv) {
         packed = true;
     } else {
 #if SPRITEFONT_MAKE_FREETYPE
+        if (field.kind != 0 && StyledFace(style)) return Usage("--distance-field stores shapes only: no --fill, --gradient, --outline or --shadow with it");
         if (demoFont) packing = Packing::Cells;
         status = demoFont ? RenderDemoFont(bytes, &glyphs)
                           : RenderFace(bytes, style, codePage, &glyphs, &notes, &chunks, kerning);
+        if (status.ok() && field.kind != 0) {
+            status = MakeFaceFields(bytes, style.pixelSize, codePage, FieldOf(field), &glyphs, &fieldMetrics);
+            // The face's own metrics stay; the field's kind and range join them.
+            if (!chunks.metrics) chunks.metrics = fieldMetrics;
+            chunks.metrics->fieldKind = fieldMetrics.fieldKind;
+            chunks.metrics->fieldRange = fieldMetrics.fieldRange;
+        }
 #else
         std::fprintf(stderr, "spritefont_make: %s is not a BMFont file, and this build has no FreeType for "
                              "TrueType/OpenType faces\n", input.c_str());

@@ -78,6 +78,13 @@ public:
         if (mode == 0) angle_[sprite3D] = degrees;
         screen_->RotateSprite3D(sprite3D, degrees, mode);
     }
+    // Distance fields are the screen's business: passed straight on.
+    void FieldSprite3D(SpriteHandle sprite3D, std::int32_t kind, float range) override {
+        screen_->FieldSprite3D(sprite3D, kind, range);
+    }
+    void FieldEffectsSprite3D(SpriteHandle sprite3D, const SpriteFontFieldEffects& effects) override {
+        screen_->FieldEffectsSprite3D(sprite3D, effects);
+    }
     void DisplaySprite3D(SpriteHandle sprite3D, std::int32_t x, std::int32_t y, std::int32_t transparency) override {
         std::int32_t w = 0, h = 0;
         if (const auto found = size_.find(sprite3D); found != size_.end()) std::tie(w, h) = found->second;
@@ -94,7 +101,6 @@ public:
         }
         screen_->DisplaySprite3D(sprite3D, x, y, transparency);
     }
-    void ColorSprite3D(SpriteHandle sprite3D, std::uint32_t rgb) override { screen_->ColorSprite3D(sprite3D, rgb); }
 
 private:
     SpritePlatform* screen_;
